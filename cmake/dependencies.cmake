@@ -1,0 +1,18 @@
+# The BOINC application library is linked statically so that the program
+# runs on volunteer hosts that do not have the library installed.
+find_path(BOINC_INCLUDE_DIR boinc_api.h PATHS /usr/include/boinc REQUIRED)
+find_library(BOINC_API_LIB NAMES libboinc_api.a boinc_api REQUIRED)
+find_library(BOINC_LIB NAMES libboinc.a boinc REQUIRED)
+find_package(Threads REQUIRED)
+
+add_library(boinc_app INTERFACE)
+target_include_directories(boinc_app SYSTEM INTERFACE
+  ${BOINC_INCLUDE_DIR} ${BOINC_INCLUDE_DIR}/lib ${BOINC_INCLUDE_DIR}/api)
+target_link_libraries(boinc_app INTERFACE ${BOINC_API_LIB} ${BOINC_LIB} Threads::Threads)
+
+find_package(X11 REQUIRED)
+find_package(OpenGL REQUIRED COMPONENTS OpenGL GLX)
+find_package(GLUT REQUIRED)
+find_package(JPEG REQUIRED)
+find_package(GTest REQUIRED)
+find_package(benchmark REQUIRED)

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need (when missing), then configures
+# and builds. Safe to run again. Usage: scripts/setup.sh [build-dir] [cmake args...]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+shift || true
+
+packages=(
+  build-essential cmake pkg-config clang
+  libboinc-app-dev
+  libx11-dev libxtst-dev libgl-dev libglu1-mesa-dev freeglut3-dev libjpeg-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth x11-utils libgl1-mesa-dri
+  boinc-client
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=sudo
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # The client package starts a system service that the tests do not want.
+  if command -v systemctl >/dev/null && systemctl is-active --quiet boinc-client 2>/dev/null; then
+    $sudo_cmd systemctl stop boinc-client || true
+  fi
+fi
+
+cmake -S "$root" -B "$build" "$@" >/dev/null
+cmake --build "$build" -j "$(nproc)"
