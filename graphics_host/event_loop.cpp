@@ -1,0 +1,21 @@
+// The graphics thread's event loop: the window class, the 30 ms frame timer,
+// the first display mode, then messages until the process ends.
+#include "boinc_api.h"
+#include "graphics_host/graphics_mode.h"
+#include "graphics_host/windows_opengl.h"
+#include "platform/message_loop.h"
+
+namespace {
+constexpr unsigned frame_timer_period_ms = 30;
+}
+
+void graphics_event_loop() {
+    register_window_class();
+    platform::set_thread_timer(frame_timer_period_ms, frame_timer_tick);
+    set_graphics_mode(boinc_is_standalone() ? mode_window : mode_hide_graphics);
+
+    platform::message msg;
+    while (platform::get_message(msg)) platform::dispatch_message(msg);
+
+    unregister_window_class();
+}

@@ -1,0 +1,83 @@
+// Start-up sequence and worker launch of the graphics host.
+//
+// The library suspends the job from a SIGALRM handler, on whichever thread
+// takes the signal. Blocking the signal on the main thread before the library
+// starts (every later thread inherits the mask) and unblocking it on the
+// worker alone makes suspension stop the worker while the graphics go on.
+#include "graphics_host/graphics_impl.h"
+
+#include <pthread.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "boinc_api.h"
+#include "error_numbers.h"
+#include "graphics_host/windows_opengl.h"
+#include "platform/thread.h"
+
+startup_hooks_type startup_hooks;
+
+namespace {
+
+// Lowest scheduling priority, so that the graphics thread always wins.
+constexpr int worker_nice_value = 19;
+
+startup_hooks_type* active_hooks = nullptr;
+worker_function_type worker_function = nullptr;
+
+void set_alarm_signal_blocked(bool blocked) {
+    sigset_t alarm;
+    sigemptyset(&alarm);
+    sigaddset(&alarm, SIGALRM);
+    pthread_sigmask(blocked ? SIG_BLOCK : SIG_UNBLOCK, &alarm, nullptr);
+}
+
+int start_library_on_main_thread(BOINC_OPTIONS* options) {
+    set_alarm_signal_blocked(true);
+    return boinc_init_options(options);
+}
+
+int register_calling_thread_as_worker() {
+    set_alarm_signal_blocked(false);
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), worker_nice_value);
+    return 0;
+}
+
+unsigned worker_thread_entry(void*) {
+    active_hooks->worker_timer_setup();
+    worker_function();
+    return 0;
+}
+
+}  // namespace
+
+void fill_startup_hooks() {
+    startup_hooks.library_startup = start_library_on_main_thread;
+    startup_hooks.worker_timer_setup = register_calling_thread_as_worker;
+}
+
+int start_graphics_with_hooks(BOINC_OPTIONS& options, worker_function_type worker,
+                              startup_hooks_type* hooks) {
+    active_hooks = hooks;
+    const int rc = hooks->library_startup(&options);
+    if (rc) return rc;
+    if (worker) {
+        const int launch_rc = launch_worker_thread(worker);
+        if (launch_rc) return launch_rc;
+    }
+    graphics_event_loop();
+    std::fprintf(stderr, "Graphics event loop returned\n");
+    return 0;
+}
+
+int launch_worker_thread(worker_function_type worker) {
+    worker_function = worker;
+    // A task whose job never starts would run forever: report it instead.
+    auto thread = platform::create_suspended_thread(worker_thread_entry, nullptr);
+    if (!thread) return ERR_THREAD;
+    platform::resume_thread(*thread);
+    return 0;
+}
