@@ -1,8 +1,8 @@
-# The BOINC application library is linked statically so that the program
-# runs on volunteer hosts that do not have the library installed.
+# The BOINC application library, shared: Debian's libboinc_api.a is an empty
+# stub, so the program needs the runtime package libboinc-app7 on the host.
 find_path(BOINC_INCLUDE_DIR boinc_api.h PATHS /usr/include/boinc REQUIRED)
-find_library(BOINC_API_LIB NAMES libboinc_api.a boinc_api REQUIRED)
-find_library(BOINC_LIB NAMES libboinc.a boinc REQUIRED)
+find_library(BOINC_API_LIB NAMES boinc_api REQUIRED)
+find_library(BOINC_LIB NAMES boinc REQUIRED)
 find_package(Threads REQUIRED)
 
 add_library(boinc_app INTERFACE)
