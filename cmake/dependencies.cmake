@@ -1,14 +1,14 @@
 # The BOINC application library, shared: Debian's libboinc_api.a is an empty
 # stub, so the program needs the runtime package libboinc-app7 on the host.
 find_path(BOINC_INCLUDE_DIR boinc_api.h PATHS /usr/include/boinc REQUIRED)
-find_library(BOINC_API_LIB NAMES boinc_api REQUIRED)
-find_library(BOINC_LIB NAMES boinc REQUIRED)
+find_library(BOINC_API_SHARED_LIB NAMES boinc_api REQUIRED)
+find_library(BOINC_SHARED_LIB NAMES boinc REQUIRED)
 find_package(Threads REQUIRED)
 
 add_library(boinc_app INTERFACE)
 target_include_directories(boinc_app SYSTEM INTERFACE
   ${BOINC_INCLUDE_DIR} ${BOINC_INCLUDE_DIR}/lib ${BOINC_INCLUDE_DIR}/api)
-target_link_libraries(boinc_app INTERFACE ${BOINC_API_LIB} ${BOINC_LIB} Threads::Threads)
+target_link_libraries(boinc_app INTERFACE ${BOINC_API_SHARED_LIB} ${BOINC_SHARED_LIB} Threads::Threads)
 
 find_package(X11 REQUIRED)
 find_package(OpenGL REQUIRED COMPONENTS OpenGL GLX)
