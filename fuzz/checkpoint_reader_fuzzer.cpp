@@ -12,10 +12,14 @@ namespace {
 
 // The reader finds the checkpoint in the current directory, as in a slot.
 void enter_scratch_directory() {
+    static char directory[] = "/tmp/zf_checkpoint_fuzz_XXXXXX";
     static bool entered = false;
     if (entered) return;
-    char directory[] = "/tmp/zf_checkpoint_fuzz_XXXXXX";
     if (!mkdtemp(directory) || chdir(directory) != 0) std::abort();
+    std::atexit([] {
+        std::remove("ckpt_state");
+        rmdir(directory);
+    });
     entered = true;
 }
 
