@@ -1,4 +1,5 @@
 // Whatever a checkpoint file holds, the start reads a pass that is sane.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -10,18 +11,32 @@
 
 namespace {
 
-// The reader finds the checkpoint in the current directory, as in a slot.
-void enter_scratch_directory() {
-    static char directory[] = "/tmp/zf_checkpoint_fuzz_XXXXXX";
-    static bool entered = false;
-    if (entered) return;
-    if (!mkdtemp(directory) || chdir(directory) != 0) std::abort();
-    std::atexit([] {
-        std::remove("ckpt_state");
-        rmdir(directory);
-    });
-    entered = true;
-}
+// The reader finds the checkpoint in the current directory, as in a slot; the
+// fuzzer steps into a scratch directory only around the read, so that its own
+// relative corpus paths keep working.
+struct scratch_directory {
+    char path[32] = "/tmp/zf_checkpoint_fuzz_XXXXXX";
+    int scratch_fd = -1;
+    int home_fd = -1;
+
+    scratch_directory() {
+        if (!mkdtemp(path)) std::abort();
+        scratch_fd = open(path, O_RDONLY | O_DIRECTORY);
+        home_fd = open(".", O_RDONLY | O_DIRECTORY);
+        if (scratch_fd < 0 || home_fd < 0) std::abort();
+    }
+    ~scratch_directory() {
+        if (fchdir(scratch_fd) == 0) std::remove("ckpt_state");
+        if (fchdir(home_fd) != 0) return;
+        rmdir(path);
+    }
+    void enter() const {
+        if (fchdir(scratch_fd) != 0) std::abort();
+    }
+    void leave() const {
+        if (fchdir(home_fd) != 0) std::abort();
+    }
+};
 
 void write_checkpoint_file(const std::uint8_t* data, std::size_t size) {
     FILE* file = std::fopen("ckpt_state", "wb");
@@ -39,9 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The library takes a file holding "<soft_link>" for a link that the core
     // client wrote and opens its target instead; our checkpoints never hold one.
     if (text.find("<soft_link>") != std::string::npos) return 0;
-    enter_scratch_directory();
+    static const scratch_directory scratch;
+    scratch.enter();
     write_checkpoint_file(data, size);
     int pass = -1;
-    if (!read_checkpoint(pass) || pass < 0) std::abort();
+    const bool read = read_checkpoint(pass);
+    scratch.leave();
+    if (!read || pass < 0) std::abort();
     return 0;
 }
