@@ -10,6 +10,8 @@ constexpr unsigned frame_timer_period_ms = 30;
 }
 
 void graphics_event_loop() {
+    // The job ends the process from its own thread while this one may be drawing.
+    platform::park_loop_at_process_exit();
     register_window_class();
     platform::set_thread_timer(frame_timer_period_ms, frame_timer_tick);
     set_graphics_mode(boinc_is_standalone() ? mode_window : mode_hide_graphics);

@@ -6,8 +6,12 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <thread>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -31,6 +35,30 @@ struct message_queue_state {
 
 // Never destroyed: the job ends the process with exit() on another thread
 // while this thread may still be inside the loop.
+// Written by the exiting thread, read by the loop's thread.
+std::atomic<bool> process_exiting{false};
+std::atomic<bool> loop_parked{false};
+std::atomic<std::thread::id> loop_thread{};
+
+// Long enough for any frame to end; a loop that never comes back (blocked
+// in a library) must not hold the exit up for ever.
+constexpr auto longest_park_wait = std::chrono::seconds(2);
+
+void park_if_process_exiting() {
+    if (!process_exiting.load()) return;
+    loop_parked.store(true);
+    for (;;) pause();
+}
+
+void wait_for_loop_to_park() {
+    if (std::this_thread::get_id() == loop_thread.load()) return;  // the loop itself exits
+    process_exiting.store(true);
+    const auto deadline = std::chrono::steady_clock::now() + longest_park_wait;
+    while (!loop_parked.load() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
 message_queue_state& queue_state() {
     static message_queue_state* const state = std::make_unique<message_queue_state>().release();
     return *state;
@@ -66,6 +94,7 @@ void wait_for_any_event() {
 
 bool get_message(message& out) {
     for (;;) {
+        park_if_process_exiting();
         if (queue_state().posted.empty()) pump_all_sources();
         if (!queue_state().posted.empty()) {
             out = queue_state().posted.front();
@@ -103,6 +132,11 @@ bool set_thread_timer(unsigned period_ms, timer_procedure procedure) {
     if (timerfd_settime(queue_state().timer_fd, 0, &spec, nullptr) != 0) return false;
     queue_state().on_timer = procedure;
     return true;
+}
+
+void park_loop_at_process_exit() {
+    loop_thread.store(std::this_thread::get_id());
+    std::atexit(wait_for_loop_to_park);
 }
 
 void add_event_source(int fd, source_pump pump, void* context) {

@@ -42,6 +42,11 @@ void post_quit_message();
 // other message waits; ticks that fall due meanwhile are not made up.
 bool set_thread_timer(unsigned period_ms, timer_procedure procedure);
 
+// Keeps the loop's thread out of the window system and GL while another
+// thread ends the process: at exit, the loop stops at its next message and
+// never resumes, so the libraries' exit-time clean-up never runs under a frame.
+void park_loop_at_process_exit();
+
 // An event source: `pump` moves whatever the source has ready into the queue
 // with post_message, without blocking. The loop calls it before it sleeps and
 // whenever `fd` becomes readable.
