@@ -1,5 +1,6 @@
 #include "job/worker.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,9 @@ double job_start_time = 0.0;
 namespace {
 
 constexpr int path_size = 512;
+// A full disk may have room again later: the core client restarts the task
+// from its checkpoint after this many seconds.
+constexpr int retry_after_write_failure_seconds = 300;
 
 // Keeps the burn loops' products from being optimised away.
 volatile double burn_sink;
@@ -74,6 +78,16 @@ void write_progress_line(std::FILE* out, int pass, double cpu_time, double fract
     std::fprintf(out, ": %5.2f %% \n", fraction * 100.0);
 }
 
+// Lost output must not be covered by a later checkpoint, nor the task end as
+// a success: leave for a later retry from the last good checkpoint.
+void leave_if_output_lost(std::FILE* out) {
+    if (!std::ferror(out)) return;
+    std::fprintf(stderr, "worker: cannot write the output file (%s); leaving for a retry.\n",
+                 std::strerror(errno));
+    std::fflush(nullptr);
+    boinc_temporary_exit(retry_after_write_failure_seconds, "cannot write the output file");
+}
+
 void poster_burn() {
     for (long n = 0; n < burn_loop_length; ++n) burn_sink = std::rand() * poster_phase_factor;
 }
@@ -103,6 +117,8 @@ void write_closing_report(std::FILE* out, double cpu_time) {
         std::fprintf(stderr, "worker: graphics NEVER initialzed!\n");
     }
     std::fprintf(out, "\nBlow me down!\n");
+    std::fflush(out);
+    leave_if_output_lost(out);
 }
 
 }  // namespace
@@ -120,6 +136,7 @@ void run_job_pass(std::FILE* out, int pass, double cpu_time) {
     boinc_fraction_done(fraction);
     if (pass % report_interval == 0) write_progress_line(out, pass, cpu_time, fraction);
     std::fflush(nullptr);
+    leave_if_output_lost(out);
     if (boinc_time_to_checkpoint()) do_checkpoint(pass);
     burn_pass();
 }
