@@ -113,6 +113,16 @@ TEST_F(poster, PresentPosterIsLoggedLoadedOnceAndCoversTheArea) {
     }
 }
 
+TEST_F(poster, ShippedPosterLoadsAndFillsTheArea) {
+    std::system(("cp '" SHIPPED_POSTER_PATH "' '" + slot + "/'").c_str());
+    const snapshot_run result = run(640, 480, 1);
+    ASSERT_EQ(result.exit_status, 0) << result.log;
+    EXPECT_NE(result.log.find("GFX: image is indeed present.\n"), std::string::npos) << result.log;
+    EXPECT_TRUE(colours_near(result.frame.at(320, 1), violet));
+    EXPECT_FALSE(colours_near(result.frame.at(320, 240), violet, 0.1));
+    EXPECT_FALSE(colours_near(result.frame.at(4, 470), violet, 0.1));
+}
+
 TEST_F(poster, ImageIsFittedAndCentredInTheFourByThreeArea) {
     const struct {
         int viewport_width, viewport_height, image_width, image_height;
