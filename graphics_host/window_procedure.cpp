@@ -1,0 +1,161 @@
+// The graphics window's procedure: size, painting, closing, input for the
+// scene, and the end of a full-screen display at the first sign of a user.
+#include <cstdlib>
+
+#include "boinc_api.h"
+#include "graphics_host/graphics_mode.h"
+#include "graphics_host/windows_opengl.h"
+#include "scene/app_graphics.h"
+
+const unsigned set_foreground_message =
+    platform::register_window_message("BOINCSetForegroundWindow");
+
+namespace {
+
+int low_word(std::intptr_t value) { return static_cast<int>(value & 0xFFFF); }
+int high_word(std::intptr_t value) { return static_cast<int>((value >> 16) & 0xFFFF); }
+
+bool in_fullscreen() { return window_state.current_graphics_mode == mode_fullscreen; }
+
+platform::point cursor_position() {
+    platform::point position{0, 0};
+    platform::get_cursor_pos(position);
+    return position;
+}
+
+void paint_black(platform::window_handle window) {
+    platform::dc_handle dc = platform::begin_paint(window);
+    platform::rect client{};
+    platform::get_client_rect(window, client);
+    platform::fill_rect_black(dc, client);
+    platform::end_paint(window);
+}
+
+void on_size(std::uintptr_t kind, std::intptr_t size) {
+    window_state.window_visible = kind != platform::size_minimized;
+    app_graphics_resize(low_word(size), high_word(size));
+}
+
+void on_close() {
+    if (boinc_is_standalone()) std::exit(0);
+    set_graphics_mode(mode_hide_graphics);
+}
+
+void on_key(unsigned message, std::uintptr_t key, std::intptr_t key_data) {
+    if (in_fullscreen()) {
+        set_graphics_mode(mode_quit);
+    } else if (message == platform::wm_keydown) {
+        boinc_app_key_press(static_cast<int>(key), static_cast<int>(key_data));
+    } else {
+        boinc_app_key_release(static_cast<int>(key), static_cast<int>(key_data));
+    }
+}
+
+void on_mouse_move(std::uintptr_t buttons) {
+    const platform::point position = cursor_position();
+    if (in_fullscreen()) {
+        const platform::point& start = window_state.creation_cursor_pos;
+        if (position.x != start.x || position.y != start.y) set_graphics_mode(mode_quit);
+        return;
+    }
+    boinc_app_pointer_move(position.x, position.y, (buttons & platform::mk_lbutton) != 0,
+                           (buttons & platform::mk_mbutton) != 0,
+                           (buttons & platform::mk_rbutton) != 0);
+}
+
+void on_mouse_button(unsigned message) {
+    if (in_fullscreen()) {
+        set_graphics_mode(mode_quit);
+        return;
+    }
+    const platform::point position = cursor_position();
+    int which = 0;
+    bool down = false;
+    decode_mouse_button(message, which, down);
+    boinc_app_pointer_button(position.x, position.y, which, down);
+}
+
+// The X server went away with the window: carry on as after a close under
+// a core client, in every run, so that the job goes on.
+void on_display_lost(platform::window_handle window) {
+    if (window == window_state.graphics_window) {
+        set_graphics_mode(mode_hide_graphics);
+    } else {
+        platform::destroy_window(window);
+    }
+}
+
+}  // namespace
+
+void decode_mouse_button(unsigned message, int& which, bool& down) {
+    switch (message) {
+        case platform::wm_lbuttondown:
+            which = 0;
+            down = true;
+            break;
+        case platform::wm_lbuttonup:
+            which = 0;
+            down = false;
+            break;
+        case platform::wm_mbuttondown:
+            which = 1;
+            down = true;
+            break;
+        case platform::wm_mbuttonup:
+            which = 1;
+            down = false;
+            break;
+        case platform::wm_rbuttondown:
+            which = 2;
+            down = true;
+            break;
+        case platform::wm_rbuttonup:
+            which = 2;
+            down = false;
+            break;
+        default:
+            break;
+    }
+}
+
+std::intptr_t graphics_window_proc(platform::window_handle window, unsigned message,
+                                   std::uintptr_t wparam, std::intptr_t lparam) {
+    switch (message) {
+        case platform::wm_create:
+            app_graphics_init();
+            return 0;
+        case platform::wm_size:
+            on_size(wparam, lparam);
+            return 0;
+        case platform::wm_paint:
+            paint_black(window);
+            return 0;
+        case platform::wm_close:
+            on_close();
+            return 0;
+        case platform::wm_erasebkgnd:
+            return 0;
+        case platform::wm_keydown:
+        case platform::wm_keyup:
+            on_key(message, wparam, lparam);
+            return 0;
+        case platform::wm_mousemove:
+            on_mouse_move(wparam);
+            return 0;
+        case platform::wm_lbuttondown:
+        case platform::wm_lbuttonup:
+        case platform::wm_rbuttondown:
+        case platform::wm_rbuttonup:
+        case platform::wm_mbuttondown:
+        case platform::wm_mbuttonup:
+            on_mouse_button(message);
+            return 0;
+        case platform::wm_display_lost:
+            on_display_lost(window);
+            return 0;
+        default:
+            break;
+    }
+    if (message == set_foreground_message) platform::set_foreground_window(window);
+    return platform::def_window_proc(window, message, wparam, lparam);
+}

@@ -1,0 +1,166 @@
+// The window layer's X state, in one place, for the layer's own files only.
+#pragma once
+
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <array>
+#include <bitset>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/window.h"
+
+namespace platform {
+
+// One connection to an X server. When the server goes away the Display is
+// kept but never used for requests again: GLX may still hold it.
+struct x_connection {
+    std::string name;
+    Display* display = nullptr;
+    bool lost = false;          // set by Xlib's I/O error exit handler
+    bool lost_handled = false;  // its windows have been told
+    Atom wm_protocols = None;
+    Atom wm_delete_window = None;
+    Atom wm_state = None;
+    Atom net_wm_state = None;
+    Atom net_wm_state_maximized_vert = None;
+    Atom net_wm_state_maximized_horz = None;
+    Atom net_frame_extents = None;
+    Atom net_active_window = None;
+    Atom net_wm_name = None;
+    Atom utf8_string = None;
+    std::array<unsigned char, 256> virtual_keys{};
+    std::bitset<256> keys_down;
+    Cursor blank_cursor = None;
+
+    x_connection() = default;
+    x_connection(const x_connection&) = delete;
+    x_connection& operator=(const x_connection&) = delete;
+    ~x_connection();
+};
+
+// Null when the display cannot be opened. The connection feeds the message
+// loop as an event source until it is destroyed or lost.
+std::shared_ptr<x_connection> open_connection(const std::string& name);
+
+// Runs once the connection is found lost: stops polling it and tells its windows.
+void handle_connection_lost(x_connection& connection);
+
+struct device_context {
+    window* owner = nullptr;  // null for a screen's context
+    std::shared_ptr<x_connection> connection;
+    int screen = 0;
+    int format = 0;  // 1-based visual index once set
+};
+
+struct window {
+    std::shared_ptr<x_connection> connection;
+    ::Window xid = None;
+    int screen = 0;
+    XVisualInfo visual{};
+    int visual_format = 0;  // the index that choose_pixel_format gives this visual
+    Colormap colormap = None;
+    GC gc = nullptr;
+    window_procedure procedure = nullptr;
+    std::string class_name;
+    bool alive = true;
+    bool shown = false;
+    bool iconic = false;
+    int width = 0;  // client size last reported in WM_SIZE
+    int height = 0;
+    device_context dc;
+};
+
+struct gl_context {
+    std::shared_ptr<x_connection> connection;
+    GLXContext context = nullptr;
+};
+
+struct window_station {
+    std::string name;
+    std::shared_ptr<x_connection> connection;
+
+    // The live connection, opened again if the server was lost; null when it cannot be.
+    x_connection* connect();
+};
+
+struct desktop {
+    std::shared_ptr<window_station> station;
+    int screen = -1;  // -1: the display's default screen
+
+    int screen_number();
+};
+
+struct window_class_entry {
+    std::string name;
+    window_class_record record;
+};
+
+struct x11_state {
+    std::vector<window_class_entry> classes;
+    // Destroyed windows keep their record, marked dead, so that a message
+    // still queued for one finds a dead handle rather than freed memory.
+    std::vector<std::unique_ptr<window>> windows;
+    std::vector<std::unique_ptr<gl_context>> contexts;
+    gl_context* current_context = nullptr;
+    std::shared_ptr<window_station> initial_station;
+    std::vector<std::shared_ptr<window_station>> opened_stations;
+    std::unique_ptr<desktop> initial_desktop;
+    std::vector<std::unique_ptr<desktop>> opened_desktops;
+    window_station* process_station = nullptr;
+    desktop* thread_desktop = nullptr;
+    device_context screen_dc;
+    int cursor_count = 0;
+    int last_x_error = 0;
+};
+
+x11_state& x11();
+
+// The live window whose handle this is, or null.
+window* live_window(window_handle handle);
+// The live window that an X window id on this connection belongs to, or null.
+window* find_window(const x_connection& connection, ::Window xid);
+std::shared_ptr<window_station> station_pointer(window_station* station);
+
+// Delivers a message to a window's procedure now, as SendMessage does.
+std::intptr_t send_window_message(window* target, unsigned message, std::uintptr_t wparam,
+                                  std::intptr_t lparam);
+// Queues a message for a window; a window dead by then does not get it.
+void post_window_message(window* target, unsigned message, std::uintptr_t wparam,
+                         std::intptr_t lparam);
+
+// Catches X errors of the requests between construction and finish().
+class x_error_trap {
+  public:
+    explicit x_error_trap(Display* display);
+    x_error_trap(const x_error_trap&) = delete;
+    x_error_trap& operator=(const x_error_trap&) = delete;
+    ~x_error_trap();
+    // Waits for the server to answer the requests so far; the first error code, or 0.
+    int finish();
+
+  private:
+    Display* display_;
+    XErrorHandler previous_;
+    bool finished_ = false;
+};
+
+void build_key_table(x_connection& connection);
+// Pumps one connection's X events into the message queue.
+void pump_connection(void* context);
+
+// The GLX visual of the screen closest to the descriptor, and its 1-based index.
+bool choose_visual(Display* display, int screen, const pixel_format_descriptor& descriptor,
+                   XVisualInfo& out, int& index);
+// What every window's visual is chosen for: RGBA, double-buffered, depth 16, 32 colour bits.
+const pixel_format_descriptor& window_visual_descriptor();
+
+Cursor blank_cursor(x_connection& connection);
+bool cursor_hidden();
+
+const std::vector<std::string>& registered_message_names();
+
+}  // namespace platform
