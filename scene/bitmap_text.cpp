@@ -1,38 +1,64 @@
-// freeglut serves only as a source of bitmap fonts here; it still refuses to
-// draw a character before glutInit, so it is initialised once, for the display
-// of the current context, and is never given a window.
+// freeglut serves only as a source of bitmap fonts here. It still refuses to
+// draw a character before glutInit, and its glutInit ends the process when the
+// display cannot be opened, so the set-up runs once, on the display of the
+// current context, with freeglut's errors turned into a failed set-up.
 #include "scene/bitmap_text.h"
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>
 
+#include <csetjmp>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
-#include <string>
 
 namespace {
 
-bool glut_initialized = false;
+enum class font_state { untried, ready, unusable };
 
-// Initialises freeglut on the display the current GL context draws on, so that
-// it never opens a display of its own choosing; false when no context is current.
-bool ensure_glut_initialized() {
-    if (glut_initialized) return true;
-    Display* display = glXGetCurrentDisplay();
-    if (display == nullptr) return false;
-    std::string program = "zorvath_fold";
-    std::string option = "-display";
-    std::string display_name = DisplayString(display);
-    char* argv[] = {program.data(), option.data(), display_name.data(), nullptr};
+font_state fonts = font_state::untried;
+jmp_buf glut_init_failure;
+
+[[noreturn]] void abandon_glut_init(const char*, va_list) { longjmp(glut_init_failure, 1); }
+
+// freeglut's warnings would put lines into the log that the scene does not write.
+void ignore_glut_warning(const char*, va_list) {}
+
+// Only static and trivially destructible data here: freeglut's errors jump out of glutInit.
+bool run_glut_init(const char* display_name) {
+    static char program[] = "zorvath_fold";
+    static char option[] = "-display";
+    static char name[256];
+    snprintf(name, sizeof(name), "%s", display_name);
+    char* argv[] = {program, option, name, nullptr};
     int argc = 3;
+    glutInitWarningFunc(ignore_glut_warning);
+    glutInitErrorFunc(abandon_glut_init);
+    if (setjmp(glut_init_failure) != 0) {
+        glutInitErrorFunc(nullptr);
+        return false;
+    }
     glutInit(&argc, argv);
-    glut_initialized = true;
+    glutInitErrorFunc(nullptr);
     return true;
 }
 
 }  // namespace
 
+bool initialize_bitmap_fonts(const char* display_name) {
+    if (fonts == font_state::untried) {
+        fonts = run_glut_init(display_name) ? font_state::ready : font_state::unusable;
+    }
+    return fonts == font_state::ready;
+}
+
 void draw_bitmap_text(const char* text, void* font) {
-    if (!ensure_glut_initialized()) return;
+    if (fonts == font_state::untried) {
+        Display* display = glXGetCurrentDisplay();
+        if (display == nullptr) return;
+        initialize_bitmap_fonts(DisplayString(display));
+    }
+    if (fonts != font_state::ready) return;
     const size_t length = strlen(text);
     for (size_t i = 0; i < length; i++) {
         glutBitmapCharacter(font, static_cast<unsigned char>(text[i]));

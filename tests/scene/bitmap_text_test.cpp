@@ -1,0 +1,33 @@
+// freeglut's set-up for the title font, in fresh processes since it runs once
+// per process: a display that cannot be opened must not end the job.
+#include "scene/bitmap_text.h"
+
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+TEST(BitmapFontsDeathTest, UnopenableDisplayFailsTheSetUpInsteadOfEndingTheProcess) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const bool first = initialize_bitmap_fonts(":4321");
+            const bool again = initialize_bitmap_fonts(":4321");
+            std::exit(!first && !again ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+TEST(BitmapFontsDeathTest, TextWithoutACurrentContextDrawsNothingAndLivesOn) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            draw_bitmap_text("Zorvath@Fold", GLUT_BITMAP_TIMES_ROMAN_24);
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
