@@ -14,6 +14,7 @@ class offscreen_gl {
     offscreen_gl() = default;
     offscreen_gl(const offscreen_gl&) = delete;
     offscreen_gl& operator=(const offscreen_gl&) = delete;
+    // Releases the context and the buffer; the display connection lasts until the process ends.
     ~offscreen_gl();
 
     // Opens the display and makes a width x height context current; on failure
