@@ -30,12 +30,13 @@ class scene_frame : public testing::Test {
         const char* display = getenv("ZF_TEST_DISPLAY");
         if (display == nullptr) return;
         gl = std::make_unique<offscreen_gl>();
-        if (!gl->open(display, frame_size, frame_size)) gl.reset();
+        gl_ready = gl->open(display, frame_size, frame_size);
     }
     static void TearDownTestSuite() { gl.reset(); }
 
     void SetUp() override {
-        if (!gl) GTEST_SKIP() << "no X display with GLX in ZF_TEST_DISPLAY";
+        if (!gl) GTEST_SKIP() << "no X display in ZF_TEST_DISPLAY";
+        ASSERT_TRUE(gl_ready) << gl->error();
         gl->make_current();
         testing::internal::CaptureStderr();
         app_graphics_init();
@@ -57,9 +58,11 @@ class scene_frame : public testing::Test {
     }
 
     static std::unique_ptr<offscreen_gl> gl;
+    static bool gl_ready;
 };
 
 std::unique_ptr<offscreen_gl> scene_frame::gl;
+bool scene_frame::gl_ready = false;
 
 // True when some pixel within radius of the point has the colour, allowing for a
 // software rasteriser's rounding of line and point edges.
