@@ -1,0 +1,194 @@
+// The real program steered by client_sim while it runs: suspend and resume,
+// quit and restart, and a checkpoint that cannot be written for a while.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "job_fixture.h"
+
+namespace {
+
+using zf_test::running_process;
+
+void pause_for(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+std::string thread_file(pid_t pid, const std::string& tid, const char* name) {
+    return "/proc/" + std::to_string(pid) + "/task/" + tid + "/" + name;
+}
+
+// Processor time (user + system, in clock ticks) of each thread of a process.
+std::map<std::string, long> thread_cpu_ticks(pid_t pid) {
+    std::map<std::string, long> ticks;
+    DIR* tasks = opendir(("/proc/" + std::to_string(pid) + "/task").c_str());
+    if (!tasks) return ticks;
+    while (dirent* entry = readdir(tasks)) {
+        std::string tid = entry->d_name;
+        if (tid[0] == '.') continue;
+        std::string stat = zf_test::read_file(thread_file(pid, tid, "stat"));
+        std::size_t name_end = stat.rfind(')');
+        if (name_end == std::string::npos) continue;
+        // After the name: state, then 10 fields, then utime and stime.
+        std::istringstream fields(stat.substr(name_end + 2));
+        std::string field;
+        long utime = 0, stime = 0;
+        for (int i = 0; i < 11; ++i) fields >> field;
+        fields >> utime >> stime;
+        ticks[tid] = utime + stime;
+    }
+    closedir(tasks);
+    return ticks;
+}
+
+long voluntary_switches(pid_t pid, const std::string& tid) {
+    std::string status = zf_test::read_file(thread_file(pid, tid, "status"));
+    std::smatch match;
+    if (!std::regex_search(status, match, std::regex(R"(voluntary_ctxt_switches:\s+(\d+))")))
+        return -1;
+    return std::stol(match[1]);
+}
+
+std::string busiest_thread(const std::map<std::string, long>& ticks) {
+    std::string busiest;
+    long most = -1;
+    for (const auto& [tid, count] : ticks) {
+        if (count > most) most = count, busiest = tid;
+    }
+    return busiest;
+}
+
+std::size_t count_of(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+class JobControl : public ::testing::Test {
+  protected:
+    // Starts client_sim on the slot; commands are written to it as the test goes.
+    std::unique_ptr<running_process> start(const std::vector<std::string>& options) {
+        std::vector<std::string> argv{zf_test::client_sim_path(), "--slot", slot.path()};
+        argv.insert(argv.end(), options.begin(), options.end());
+        auto process =
+            std::make_unique<running_process>(argv, slot.path(), zf_test::without_display());
+        EXPECT_TRUE(process->wait_for_output(" as pid ", 10)) << process->output();
+        return process;
+    }
+
+    job_slot slot;
+};
+
+TEST_F(JobControl, SuspendStopsOnlyTheWorkerUntilResume) {
+    auto client = start({"--wu-cpu-time", "30"});
+    pid_t task = zf_test::task_pid_in(client->output());
+    ASSERT_GT(task, 0);
+    pause_for(2.0);
+    const std::string main_thread = std::to_string(task);
+    const std::string worker = busiest_thread(thread_cpu_ticks(task));
+    ASSERT_NE(worker, main_thread) << "the job must not run on the main thread";
+
+    client->write_input("suspend\n");
+    ASSERT_TRUE(client->wait_for_output("sent <suspend/>", 5));
+    pause_for(1.5);  // the library acts on its next timer tick
+    long worker_before = thread_cpu_ticks(task)[worker];
+    long main_switches_before = voluntary_switches(task, main_thread);
+    pause_for(2.0);
+    long worker_suspended = thread_cpu_ticks(task)[worker] - worker_before;
+    long main_switches = voluntary_switches(task, main_thread) - main_switches_before;
+    EXPECT_LE(worker_suspended, 2) << "worker ran while suspended";
+    // The main thread's event loop wakes for its timer all along.
+    EXPECT_GE(main_switches, 10) << "main thread stopped while suspended";
+
+    client->write_input("resume\n");
+    ASSERT_TRUE(client->wait_for_output("sent <resume/>", 5));
+    pause_for(0.5);
+    long worker_resumed_at = thread_cpu_ticks(task)[worker];
+    pause_for(2.0);
+    EXPECT_GE(thread_cpu_ticks(task)[worker] - worker_resumed_at, 50) << "worker did not resume";
+
+    client->write_input("quit\n");
+    client->close_input();
+    ASSERT_TRUE(client->wait(30)) << client->output();
+}
+
+TEST_F(JobControl, QuitEndsTheTaskAndANewStartResumesFromItsCheckpoint) {
+    auto first = start({"--wu-cpu-time", "60", "--checkpoint-period", "1"});
+    // Wait for a checkpoint past pass 0, so that the restart line tells.
+    for (int i = 0; i < 300 && std::atoi(slot.checkpoint().c_str()) < 1; ++i) pause_for(0.1);
+    first->write_input("quit\n");
+    first->close_input();
+    ASSERT_TRUE(first->wait(30)) << first->output();
+    EXPECT_EQ(first->exit_status(), 0) << first->output();
+    EXPECT_TRUE(first->output().find("sent <quit/>") != std::string::npos);
+    EXPECT_EQ(count_of(slot.log(), "worker: all done"), 0u) << "the job ran to its end instead";
+
+    const std::string checkpoint = slot.checkpoint();
+    const int pass = std::atoi(checkpoint.c_str());
+    ASSERT_GE(pass, 1) << '"' << checkpoint << '"';
+
+    auto second = slot.run({"--wu-cpu-time", "120.5"});
+    ASSERT_TRUE(second.ended) << second.output;
+    EXPECT_EQ(second.exit_status, 0) << second.output;
+    const std::string restart_line = "worker: restarting at " + std::to_string(pass) + " \n";
+    EXPECT_EQ(count_of(slot.log(), restart_line), 1u) << slot.log();
+    // The output file is appended to by every start.
+    EXPECT_EQ(count_of(slot.out(), "Hello, BOINC World!\n"), 2u) << slot.out();
+}
+
+// The library resolves the checkpoint's name through this link into a
+// directory that does not exist yet, so no checkpoint can be written.
+const char* const checkpoint_into_missing_dir = "<soft_link>later/ckpt_state</soft_link>\n";
+const char* const checkpoint_failure = "do_checkpoint: Cannot open checkpoint file to write!";
+
+TEST_F(JobControl, UnwritableCheckpointIsRetriedAtEveryPassUntilItWorks) {
+    slot.set_checkpoint(checkpoint_into_missing_dir);
+    const double period = 6.0;
+    auto client = start({"--wu-cpu-time", "30", "--checkpoint-period", "6"});
+    for (int i = 0; i < 300 && count_of(slot.log(), checkpoint_failure) == 0; ++i) pause_for(0.1);
+    ASSERT_EQ(count_of(slot.log(), checkpoint_failure), 1u) << slot.log();
+    // More failures within one period: the passes retry, not the period.
+    for (int i = 0; i < 10 * period - 5 && count_of(slot.log(), checkpoint_failure) < 3; ++i)
+        pause_for(0.1);
+    EXPECT_GE(count_of(slot.log(), checkpoint_failure), 3u) << slot.log();
+
+    ASSERT_EQ(mkdir(slot.file("later").c_str(), 0755), 0);
+    std::string written;
+    for (int i = 0; i < 200 && written.empty(); ++i) {
+        pause_for(0.1);
+        written = zf_test::read_file(slot.file("later/ckpt_state"));
+    }
+    EXPECT_TRUE(std::regex_match(written, std::regex(R"( [0-9]+ \n)"))) << '"' << written << '"';
+    std::size_t failures = count_of(slot.log(), checkpoint_failure);
+    pause_for(1.5);
+    EXPECT_EQ(count_of(slot.log(), checkpoint_failure), failures) << "retries after a success";
+
+    client->write_input("kill\n");
+    client->close_input();
+    ASSERT_TRUE(client->wait(30)) << client->output();
+}
+
+// A failed checkpoint must not leave the task deaf to the core client.
+TEST_F(JobControl, TaskStillObeysQuitAfterAFailedCheckpoint) {
+    slot.set_checkpoint(checkpoint_into_missing_dir);
+    auto client = start({"--wu-cpu-time", "30", "--checkpoint-period", "1"});
+    for (int i = 0; i < 300 && count_of(slot.log(), checkpoint_failure) == 0; ++i) pause_for(0.1);
+    ASSERT_GE(count_of(slot.log(), checkpoint_failure), 1u) << slot.log();
+    client->write_input("quit\n");
+    EXPECT_TRUE(client->wait(15)) << "quit ignored\n" << client->output();
+    client->write_input("kill\n");
+    client->close_input();
+    ASSERT_TRUE(client->wait(30)) << client->output();
+}
+
+}  // namespace
