@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <regex>
@@ -134,6 +135,17 @@ TEST_F(ClientSimWithStandIn, WindowOptionAsksForAWindowAtOnce) {
     ASSERT_TRUE(result.ended) << result.output;
     EXPECT_NE(result.output.find("wait echo:<mode_window/>: received"), std::string::npos)
         << result.output;
+}
+
+TEST_F(ClientSimWithStandIn, TerminationAsksTheTaskToQuit) {
+    std::vector<std::string> argv{zf_test::client_sim_path(), "--slot", dir.file("slot"),
+                                  "--program", ZF_FAKE_TASK_PATH};
+    zf_test::running_process client(argv, dir.path());
+    ASSERT_TRUE(client.wait_for_output(" as pid ", 10)) << client.output();
+    kill(client.pid(), SIGTERM);
+    ASSERT_TRUE(client.wait(10)) << client.output();
+    EXPECT_EQ(client.exit_status(), 0) << client.output();
+    EXPECT_NE(client.output().find("sent <quit/>"), std::string::npos) << client.output();
 }
 
 }  // namespace

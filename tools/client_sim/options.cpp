@@ -186,7 +186,7 @@ option_outcome parse_options(int argc, char** argv, client_sim_options& options)
 }
 
 const char* client_sim_usage() {
-    return R"(Usage: client_sim [OPTION]...
+    return R"usage(Usage: client_sim [OPTION]...
 Plays the BOINC core client for one task of zorvath_fold: prepares a slot
 directory (init_data.xml, an empty 8192-byte boinc_mmap_file), starts the
 program there, sends a heartbeat every second, shows the task's progress,
@@ -260,7 +260,9 @@ one kills it at once.
 Output, on standard output (T: seconds since the task started, 3 decimals):
   client_sim: slot DIR
   client_sim: started PROGRAM as pid PID
-  sent TEXT at T s            a message was placed in its channel
+  sent TEXT at T s            a message was placed in its channel (TEXT as
+                              placed: cut to 1022 characters, or followed by
+                              "(repeated, no NUL)" for raw-unterminated)
   reply TEXT at T s           a graphics reply was taken from its channel
   control reply TEXT at T s   a process-control reply was taken
   status at T s: fraction_done F cpu_time C s checkpoint_cpu_time K s
@@ -271,5 +273,5 @@ Output, on standard output (T: seconds since the task started, 3 decimals):
   signal N sent to the task at T s
   task ended at T s: exit status N (how it ended)
 Problems go to standard error; bad options or commands give status 2.
-)";
+)usage";
 }

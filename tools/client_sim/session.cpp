@@ -244,7 +244,10 @@ void client_session::send_queued(std::deque<outgoing_message>& queue, MSG_CHANNE
     bool sent = message.unterminated ? send_unterminated_channel_message(channel, message.text)
                                      : send_channel_message(channel, message.text);
     if (!sent) return;
-    display_.event("sent " + message.text + " at " + format_seconds(elapsed()) + " s");
+    std::string shown = message.unterminated
+                            ? message.text + " (repeated, no NUL)"
+                            : message.text.substr(0, static_cast<std::size_t>(channel_text_max));
+    display_.event("sent " + shown + " at " + format_seconds(elapsed()) + " s");
     queue.pop_front();
 }
 
