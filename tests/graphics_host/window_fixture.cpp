@@ -1,0 +1,98 @@
+#include "tests/graphics_host/window_fixture.h"
+
+#include <X11/extensions/XTest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/message_loop.h"
+
+void window_test::SetUp() {
+    const char* name = std::getenv("ZF_TEST_DISPLAY");
+    if (!name || !*name) GTEST_SKIP() << "ZF_TEST_DISPLAY is not set";
+    display_name = name;
+    setenv("DISPLAY", name, 1);
+    static const bool registered = [] {
+        platform::set_thread_timer(30, frame_timer_tick);
+        return register_window_class();
+    }();
+    ASSERT_TRUE(registered);
+    observer = XOpenDisplay(name);
+    ASSERT_NE(observer, nullptr);
+    scene_calls = recorded_scene_calls{};
+}
+
+// Lets go of every key and button that a test left held, so that the
+// server's auto-repeat does not type into the next test.
+namespace {
+void release_everything(Display* d) {
+    char keys[32] = {};
+    XQueryKeymap(d, keys);
+    for (int code = 8; code < 256; ++code) {
+        if (keys[code / 8] & (1 << (code % 8))) XTestFakeKeyEvent(d, code, False, CurrentTime);
+    }
+    for (unsigned button = 1; button <= 3; ++button) XTestFakeButtonEvent(d, button, False, 0);
+    XSync(d, False);
+}
+
+}  // namespace
+
+void window_test::TearDown() {
+    if (!observer) return;
+    release_everything(observer);
+    name_desktop("", "");
+    set_graphics_mode(mode_hide_graphics);
+    window_state.saved_window_rect = default_window_rect;
+    XCloseDisplay(observer);
+}
+
+bool window_test::pump_until(const std::function<bool()>& done, double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    platform::message msg;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        if (platform::get_message(msg)) platform::dispatch_message(msg);
+    }
+    return true;
+}
+
+void window_test::pump_for(double seconds) {
+    pump_until([] { return false; }, seconds);
+}
+
+void window_test::settle() {
+    XSync(observer, False);
+    pump_for(0.15);
+}
+
+::Window window_test::host_xid() const {
+    return window_state.graphics_window ? window_state.graphics_window->xid : None;
+}
+
+platform::rect window_test::server_rect(::Window xid, Display* display) const {
+    Display* d = display ? display : observer;
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(d, xid, &attributes);
+    int x = 0;
+    int y = 0;
+    ::Window child = None;
+    XTranslateCoordinates(d, xid, attributes.root, 0, 0, &x, &y, &child);
+    return platform::rect{x, y, x + attributes.width, y + attributes.height};
+}
+
+int window_test::cursor_count() {
+    platform::show_cursor(true);
+    return platform::show_cursor(false);
+}
+
+std::string window_test::second_display() {
+    const char* name = std::getenv("ZF_TEST_DISPLAY2");
+    return name ? name : "";
+}
+
+void name_desktop(const std::string& window_station, const std::string& desktop) {
+    std::strncpy(graphics_request.window_station, window_station.c_str(),
+                 graphics_request_name_max);
+    std::strncpy(graphics_request.desktop, desktop.c_str(), graphics_request_name_max);
+}
