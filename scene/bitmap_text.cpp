@@ -2,14 +2,19 @@
 // draw a character before glutInit, and its glutInit ends the process when the
 // display cannot be opened, so the set-up runs once, on the display of the
 // current context, with freeglut's errors turned into a failed set-up.
+// freeglut also closes its connection when the process exits; if the X server
+// has gone by then, Xlib would exit again from inside exit and the process would
+// hang, so a connection lost during exit ends the process with exit's status.
 #include "scene/bitmap_text.h"
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>
+#include <unistd.h>
 
 #include <csetjmp>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -23,6 +28,19 @@ jmp_buf glut_init_failure;
 
 // freeglut's warnings would put lines into the log that the scene does not write.
 void ignore_glut_warning(const char*, va_list) {}
+
+int status_of_exit_in_progress = 0;
+
+int end_with_status_of_exit_in_progress(Display*) {
+    fflush(nullptr);
+    _exit(status_of_exit_in_progress);
+}
+
+// Runs before freeglut's own exit handler, which was registered earlier.
+void end_exit_on_lost_connection(int status, void*) {
+    status_of_exit_in_progress = status;
+    XSetIOErrorHandler(end_with_status_of_exit_in_progress);
+}
 
 // Only static and trivially destructible data here: freeglut's errors jump out of glutInit.
 bool run_glut_init(const char* display_name) {
@@ -40,6 +58,7 @@ bool run_glut_init(const char* display_name) {
     }
     glutInit(&argc, argv);
     glutInitErrorFunc(nullptr);
+    on_exit(end_exit_on_lost_connection, nullptr);
     return true;
 }
 

@@ -4,10 +4,34 @@
 
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <string>
 
 namespace {
+
+// Starts an X server of this process's own, which the test may kill; returns its
+// display name, or "" when none could be started.
+std::string start_private_x_server(pid_t& server) {
+    int pipe_ends[2];
+    if (pipe(pipe_ends) != 0) return "";
+    server = fork();
+    if (server == 0) {
+        close(pipe_ends[0]);
+        const std::string fd = std::to_string(pipe_ends[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", nullptr);
+        _exit(127);
+    }
+    close(pipe_ends[1]);
+    char number[16] = "";
+    const ssize_t length = read(pipe_ends[0], number, sizeof(number) - 1);
+    close(pipe_ends[0]);
+    if (server < 0 || length <= 0) return "";
+    return ":" + std::string(number, static_cast<size_t>(length - 1));
+}
 
 TEST(BitmapFontsDeathTest, UnopenableDisplayFailsTheSetUpInsteadOfEndingTheProcess) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -28,6 +52,22 @@ TEST(BitmapFontsDeathTest, TextWithoutACurrentContextDrawsNothingAndLivesOn) {
             std::exit(0);
         },
         testing::ExitedWithCode(0), "");
+}
+
+TEST(BitmapFontsDeathTest, LostXServerLeavesTheExitStatusAsTheJobGaveIt) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            // A hang at exit would otherwise stall the suite.
+            alarm(20);
+            pid_t server = -1;
+            const std::string display = start_private_x_server(server);
+            if (display.empty() || !initialize_bitmap_fonts(display.c_str())) std::exit(3);
+            kill(server, SIGTERM);
+            waitpid(server, nullptr, 0);
+            std::exit(5);
+        },
+        testing::ExitedWithCode(5), "");
 }
 
 }  // namespace
