@@ -1,0 +1,285 @@
+// The real program's graphics, run by hand and under client_sim, on the
+// test X servers: its window, the mode replies, input, and the loss of the
+// X server while a window is up.
+// clang-format off
+#include <gtest/gtest.h>
+#include "test_support.h"
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+// clang-format on
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+struct found_window {
+    ::Window xid = None;
+    int screen = -1;
+    int count = 0;  // windows with that title
+};
+
+std::string title_of(Display* d, ::Window xid) {
+    char* name = nullptr;
+    XFetchName(d, xid, &name);
+    std::string title = name ? name : "";
+    if (name) XFree(name);
+    return title;
+}
+
+// The mapped top-level windows with this title, on every screen.
+found_window find_window(Display* d, const std::string& title) {
+    found_window found;
+    XSync(d, False);
+    for (int screen = 0; screen < ScreenCount(d); ++screen) {
+        ::Window root = None;
+        ::Window parent = None;
+        ::Window* children = nullptr;
+        unsigned count = 0;
+        XQueryTree(d, RootWindow(d, screen), &root, &parent, &children, &count);
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes attributes{};
+            if (!XGetWindowAttributes(d, children[i], &attributes)) continue;
+            if (attributes.map_state != IsViewable || title_of(d, children[i]) != title) continue;
+            found.xid = children[i];
+            found.screen = screen;
+            ++found.count;
+        }
+        if (children) XFree(children);
+    }
+    return found;
+}
+
+found_window wait_for_window(Display* d, const std::string& title, double seconds = 10) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    found_window found = find_window(d, title);
+    while (!found.count && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        found = find_window(d, title);
+    }
+    return found;
+}
+
+std::string geometry(Display* d, ::Window xid) {
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(d, xid, &attributes);
+    int x = 0;
+    int y = 0;
+    ::Window child = None;
+    XTranslateCoordinates(d, xid, attributes.root, 0, 0, &x, &y, &child);
+    return std::to_string(x) + "," + std::to_string(y) + "," +
+           std::to_string(x + attributes.width) + "," + std::to_string(y + attributes.height);
+}
+
+void send_close(Display* d, ::Window xid) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = xid;
+    event.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    XSendEvent(d, xid, False, NoEventMask, &event);
+    XSync(d, False);
+}
+
+std::size_t occurrences(const std::string& text, const std::string& needle) {
+    std::size_t n = 0;
+    for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++n;
+    return n;
+}
+
+bool wait_for_count(zf_test::running_process& p, const std::string& needle, std::size_t count,
+                    double seconds = 10) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (occurrences(p.output(), needle) < count) {
+        if (std::chrono::steady_clock::now() > deadline || p.ended()) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+class program_graphics_test : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* name = std::getenv("ZF_TEST_DISPLAY");
+        if (!name || !*name) GTEST_SKIP() << "ZF_TEST_DISPLAY is not set";
+        display_name = name;
+        const char* second = std::getenv("ZF_TEST_DISPLAY2");
+        second_display = second ? second : "";
+        observer = XOpenDisplay(name);
+        ASSERT_NE(observer, nullptr);
+        slot = dir.file("slot");
+        mkdir(slot.c_str(), 0755);
+    }
+    void TearDown() override {
+        if (observer) XCloseDisplay(observer);
+    }
+
+    std::unique_ptr<zf_test::running_process> start_client_sim(
+        const std::vector<std::string>& options = {}) {
+        std::vector<std::string> argv{zf_test::client_sim_path(), "--slot", slot};
+        argv.insert(argv.end(), options.begin(), options.end());
+        return std::make_unique<zf_test::running_process>(argv, dir.path(), environment());
+    }
+    zf_test::environment_changes environment() const { return {{"DISPLAY", display_name}}; }
+
+    Display* observer = nullptr;
+    std::string display_name;
+    std::string second_display;
+    zf_test::temp_dir dir;
+    std::string slot;
+};
+
+TEST_F(program_graphics_test, StandaloneOpensOneWindowAtOnceAndClosingItEndsWithStatusZero) {
+    zf_test::running_process program({zf_test::program_path()}, slot, environment());
+    const found_window window = wait_for_window(observer, "BOINC Application");
+    ASSERT_EQ(window.count, 1);
+    EXPECT_EQ(geometry(observer, window.xid), "50,50,690,530");
+    send_close(observer, window.xid);
+    ASSERT_TRUE(program.wait(5)) << "a standalone close ends the program at once";
+    EXPECT_EQ(program.exit_status(), 0);
+    EXPECT_EQ(occurrences(zf_test::read_file(slot + "/stderr.txt"),
+                          "GFX: app_graphics_init() called. \n"),
+              2u);
+}
+
+TEST_F(program_graphics_test, UnderClientSimNoWindowUntilAskedThenEachModeIsReplied) {
+    auto client = start_client_sim({"--app-name", "zorvath_fold"});
+    ASSERT_TRUE(client->wait_for_output("reply <mode_hide_graphics/>", 10)) << client->output();
+    EXPECT_EQ(find_window(observer, "zorvath_fold").count, 0);
+
+    client->write_input("mode window\n");
+    ASSERT_TRUE(client->wait_for_output("reply <mode_window/>", 5)) << client->output();
+    found_window window = wait_for_window(observer, "zorvath_fold");
+    ASSERT_EQ(window.count, 1);
+    EXPECT_EQ(geometry(observer, window.xid), "50,50,690,530");
+
+    client->write_input("raw <mode_window/><mode_fullscreen/>\n");
+    ASSERT_TRUE(client->wait_for_output("reply <mode_fullscreen/>", 5)) << client->output();
+    window = wait_for_window(observer, "zorvath_fold");
+    ASSERT_EQ(window.count, 1);
+    EXPECT_EQ(geometry(observer, window.xid), "0,0,1024,768");
+
+    // A key ends the full-screen display: quit, then hidden on the next tick.
+    XTestFakeKeyEvent(observer, XKeysymToKeycode(observer, XK_space), True, CurrentTime);
+    XTestFakeKeyEvent(observer, XKeysymToKeycode(observer, XK_space), False, CurrentTime);
+    XSync(observer, False);
+    ASSERT_TRUE(wait_for_count(*client, "reply <mode_hide_graphics/>", 2)) << client->output();
+    const std::string out = client->output();
+    const auto quit = out.find("reply <mode_quit/>");
+    ASSERT_NE(quit, std::string::npos) << out;
+    EXPECT_LT(quit, out.rfind("reply <mode_hide_graphics/>"));
+    EXPECT_EQ(find_window(observer, "zorvath_fold").count, 0);
+
+    // A request with no NUL in its channel is read no further than the channel.
+    client->write_input("raw-unterminated <mode_blankscreen/>\n");
+    ASSERT_TRUE(client->wait_for_output("reply <mode_blankscreen/>", 5)) << client->output();
+
+    window = wait_for_window(observer, "zorvath_fold");
+    ASSERT_EQ(window.count, 1);
+    send_close(observer, window.xid);
+    ASSERT_TRUE(wait_for_count(*client, "reply <mode_hide_graphics/>", 3)) << client->output();
+    EXPECT_FALSE(client->ended()) << "a close under a core client only hides";
+    client->stop();
+}
+
+TEST_F(program_graphics_test, NamedStationAndDesktopAreTrimmedUnescapedAndKept) {
+    if (second_display.empty()) GTEST_SKIP() << "ZF_TEST_DISPLAY2 is not set";
+    Display* second = XOpenDisplay(second_display.c_str());
+    ASSERT_NE(second, nullptr);
+    auto client = start_client_sim({"--app-name", "zorvath_fold"});
+    ASSERT_TRUE(client->wait_for_output("reply <mode_hide_graphics/>", 10)) << client->output();
+
+    // ":" written as a character reference, with blanks around both names.
+    client->write_input("raw <mode_fullscreen/><window_station>  &#58;" + second_display.substr(1) +
+                        " </window_station><desktop> 1 </desktop>\n");
+    ASSERT_TRUE(client->wait_for_output("reply <mode_fullscreen/>", 5)) << client->output();
+    const found_window window = wait_for_window(second, "zorvath_fold");
+    ASSERT_EQ(window.count, 1);
+    EXPECT_EQ(window.screen, 1);
+    EXPECT_EQ(geometry(second, window.xid), "0,0,800,600");
+    EXPECT_EQ(find_window(observer, "zorvath_fold").count, 0);
+
+    // The names stay for a request that names none.
+    client->write_input("mode blankscreen\n");
+    ASSERT_TRUE(client->wait_for_output("reply <mode_blankscreen/>", 5)) << client->output();
+    EXPECT_EQ(wait_for_window(second, "zorvath_fold").screen, 1);
+
+    client->write_input("mode window window_station=:76543 desktop=0\n");
+    ASSERT_TRUE(client->wait_for_output("reply <mode_unsupported/>", 5)) << client->output();
+    EXPECT_EQ(find_window(second, "zorvath_fold").count, 0);
+    EXPECT_EQ(find_window(observer, "zorvath_fold").count, 0);
+
+    client->write_input("mode window window_station=" + display_name + " desktop=0\n");
+    ASSERT_TRUE(client->wait_for_output("reply <mode_window/>", 5)) << client->output();
+    EXPECT_EQ(wait_for_window(observer, "zorvath_fold").count, 1);
+    client->stop();
+    XCloseDisplay(second);
+}
+
+// An X server of the test's own, so that it can be killed.
+class private_x_server {
+  public:
+    private_x_server() {
+        for (int n = 200; n < 250 && name_.empty(); ++n) {
+            if (access(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), F_OK) == 0) continue;
+            start(n);
+        }
+    }
+    ~private_x_server() { kill_now(); }
+    const std::string& name() const { return name_; }
+    void kill_now() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+  private:
+    void start(int n) {
+        const std::string display = ":" + std::to_string(n);
+        pid_ = fork();
+        if (pid_ == 0) {
+            execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "640x480x24", "-nolisten",
+                   "tcp", "+extension", "GLX", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        for (int i = 0; i < 50; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (Display* d = XOpenDisplay(display.c_str())) {
+                XCloseDisplay(d);
+                name_ = display;
+                return;
+            }
+            if (waitpid(pid_, nullptr, WNOHANG) == pid_) break;
+        }
+        kill_now();
+    }
+
+    pid_t pid_ = -1;
+    std::string name_;
+};
+
+TEST_F(program_graphics_test, KillingTheXServerUnderTheWindowLeavesTheTaskToFinishWithStatusZero) {
+    private_x_server server;
+    if (server.name().empty()) GTEST_SKIP() << "cannot start a private Xvfb";
+    zf_test::write_file(slot + "/ckpt_state", "1195\n");
+    std::vector<std::string> argv{zf_test::client_sim_path(), "--slot", slot, "--window"};
+    zf_test::running_process client(argv, dir.path(), {{"DISPLAY", server.name()}});
+    ASSERT_TRUE(client.wait_for_output("reply <mode_window/>", 10)) << client.output();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    server.kill_now();
+    EXPECT_TRUE(client.wait_for_output("reply <mode_hide_graphics/>", 5)) << client.output();
+    // The job still runs its last passes and, graphics having been shown, its poster phase.
+    ASSERT_TRUE(client.wait(120)) << client.output();
+    EXPECT_EQ(client.exit_status(), 0) << client.output();
+    EXPECT_NE(client.output().find("exit status 0"), std::string::npos) << client.output();
+}
+
+}  // namespace
