@@ -93,4 +93,14 @@ TEST_F(jpeg_image, RefusesBadFilesWithAStatus) {
         << "limits are inclusive";
 }
 
+TEST_F(jpeg_image, ProgressiveFileDecodesWithinTheTightestLimits) {
+    const std::string progressive = dir + "/progressive.jpg";
+    ASSERT_TRUE(write_quarters_jpeg(progressive, 400, 300, true));
+    rgb_image image;
+    ASSERT_EQ(decode_jpeg_file(progressive.c_str(), jpeg_limits{400, 400 * 300 * 3}, image),
+              jpeg_ok);
+    EXPECT_TRUE(colours_near(pixel(image, 300, 50), quarter_colours[1], 0.06));
+    EXPECT_TRUE(colours_near(pixel(image, 100, 250), quarter_colours[2], 0.06));
+}
+
 }  // namespace

@@ -27,7 +27,7 @@ std::vector<unsigned char> quarter_row(int width, int height, int row) {
 
 }  // namespace
 
-bool write_quarters_jpeg(const std::string& path, int width, int height) {
+bool write_quarters_jpeg(const std::string& path, int width, int height, bool progressive) {
     FILE* file = fopen(path.c_str(), "wb");
     if (file == nullptr) return false;
     jpeg_compress_struct info;
@@ -41,6 +41,7 @@ bool write_quarters_jpeg(const std::string& path, int width, int height) {
     info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 95, TRUE);
+    if (progressive) jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
     for (int y = 0; y < height; y++) {
         std::vector<unsigned char> row = quarter_row(width, height, y);

@@ -10,8 +10,9 @@
 // Quarter colours as they appear on screen: top-left, top-right, bottom-left, bottom-right.
 extern const rgb quarter_colours[4];
 
-// Writes a width x height JPEG of the four quarters; false if it cannot be written.
-bool write_quarters_jpeg(const std::string& path, int width, int height);
+// Writes a width x height JPEG of the four quarters, baseline or progressive;
+// false if it cannot be written.
+bool write_quarters_jpeg(const std::string& path, int width, int height, bool progressive = false);
 
 std::vector<unsigned char> read_file_bytes(const std::string& path);
 void write_file_bytes(const std::string& path, const std::vector<unsigned char>& bytes);
