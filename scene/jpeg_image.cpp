@@ -2,6 +2,8 @@
 // decoder instead, so that a bad file gives a status and never ends the process.
 #include "scene/jpeg_image.h"
 
+#include <algorithm>
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <memory>
@@ -59,7 +61,8 @@ int decode_with_jump_on_error(jpeg_reader* reader, FILE* file, const jpeg_limits
     jpeg_create_decompress(info);
     reader->info_created = true;
     // A progressive file keeps all its coefficients, about twice the decoded size.
-    info->mem->max_memory_to_use = static_cast<long>(limits->max_rgb_bytes * 3);
+    const size_t most_bytes = std::min<size_t>(limits->max_rgb_bytes, LONG_MAX / 3);
+    info->mem->max_memory_to_use = static_cast<long>(most_bytes * 3);
     jpeg_stdio_src(info, file);
     jpeg_read_header(info, TRUE);
     info->out_color_space = JCS_RGB;
