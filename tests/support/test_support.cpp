@@ -70,6 +70,14 @@ std::string client_sim_path() { return ZF_CLIENT_SIM_PATH; }
 
 environment_changes without_display() { return {{"DISPLAY", std::nullopt}}; }
 
+std::optional<std::string> test_display(const char* variable) {
+    const char* display = std::getenv(variable);
+    if (!display || !*display) return std::nullopt;
+    return std::string(display);
+}
+
+environment_changes with_display(const std::string& display) { return {{"DISPLAY", display}}; }
+
 temp_dir::temp_dir() : path_(make_temp("zf_test_", true)) {}
 
 temp_dir::~temp_dir() {

@@ -20,6 +20,13 @@ using environment_changes = std::map<std::string, std::optional<std::string>>;
 // No X display at all, so that the run cannot depend on one.
 environment_changes without_display();
 
+// The display that scripts/test.sh names in the environment variable (such as
+// ZF_TEST_DISPLAY), or nullopt when it names none; tests then GTEST_SKIP.
+std::optional<std::string> test_display(const char* variable = "ZF_TEST_DISPLAY");
+
+// DISPLAY set to the given display.
+environment_changes with_display(const std::string& display);
+
 // A fresh directory, removed with its contents at the end unless the
 // environment variable ZF_KEEP_TEST_DIRS is set.
 class temp_dir {

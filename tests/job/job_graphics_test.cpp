@@ -1,0 +1,45 @@
+// The job with a graphics window up, on the X server that scripts/test.sh starts.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <regex>
+#include <string>
+
+#include "job_fixture.h"
+
+namespace {
+
+// Pass 1198 starts with a reading above 120 s. The task is held in it until
+// the window is up, so that the lower limit no longer applies when it ends:
+// pass 1199 follows, and then the poster phase.
+TEST(JobWithGraphics, PassAbove120GoesOnAndThePosterPhaseFollows) {
+    std::optional<std::string> display = zf_test::test_display();
+    if (!display) GTEST_SKIP() << "ZF_TEST_DISPLAY names no X server";
+    job_slot slot;
+    slot.set_checkpoint(" 1198 \n");
+    auto result = zf_test::run_client_sim(slot.path(), {"--wu-cpu-time", "120.5"},
+                                          "suspend\nmode window\nwait window 20\nresume\n", 180,
+                                          zf_test::with_display(*display));
+    ASSERT_TRUE(result.ended) << result.output;
+    EXPECT_EQ(result.exit_status, 0) << result.output;
+    ASSERT_NE(result.output.find("wait <mode_window/>: received"), std::string::npos)
+        << result.output;
+    std::vector<double> fractions = zf_test::reported_fractions(result.output);
+    EXPECT_NE(std::find(fractions.begin(), fractions.end(), 0.961508), fractions.end())
+        << "no report for pass 1199\n"
+        << result.output;
+
+    const std::string log = slot.log();
+    std::size_t poster_begins =
+        log.find("worker: begining of the end - poster display begins...\n");
+    std::size_t poster_ends = log.find("worker: end of the end - poster display is done..\n");
+    ASSERT_NE(poster_begins, std::string::npos) << log;
+    ASSERT_NE(poster_ends, std::string::npos) << log;
+    EXPECT_LT(poster_begins, poster_ends);
+    EXPECT_NE(log.find("worker: graphics WERE initialized.\n"), std::string::npos) << log;
+    std::smatch wall;
+    ASSERT_TRUE(std::regex_search(log, wall, std::regex(R"(Wall clock time: ([0-9.]+) seconds)")));
+    EXPECT_GE(std::stod(wall[1]), 47.0);
+}
+
+}  // namespace
