@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
         activity_case{"OnePixelUp", [](Display* d) { fake_motion(d, 300, 199); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(input_test, InFullScreenAMoveAtTheCreationPointAndTheWheelDoNotEndIt) {
+TEST_F(input_test, InFullScreenAMoveAtTheCreationPointTheWheelAndSystemKeysDoNotEndIt) {
     fake_motion(observer, 300, 200);
     settle();
     set_graphics_mode(mode_fullscreen);
@@ -76,6 +76,8 @@ TEST_F(input_test, InFullScreenAMoveAtTheCreationPointAndTheWheelDoNotEndIt) {
     graphics_window_proc(window_state.graphics_window, platform::wm_mousemove, 0, 0);
     XTestFakeButtonEvent(observer, 4, True, 0);
     XTestFakeButtonEvent(observer, 4, False, 0);
+    fake_key(observer, XK_F10, true);  // a system key
+    fake_key(observer, XK_F10, false);
     settle();
     EXPECT_EQ(window_state.current_graphics_mode, mode_fullscreen);
     EXPECT_NE(window_state.graphics_window, nullptr);
