@@ -70,9 +70,13 @@ write_client_state() {
         fi
     done < <(version_files "$version_dir/version.xml")
 
+    # Until the program reports a fraction done, the client shows its own guess,
+    # 1 - exp(-elapsed / estimated run time): the workunit's huge estimate keeps
+    # that guess below the program's first report, so the shown fraction only
+    # grows, and the deadline lies beyond the estimate.
     local now deadline
     now=$(date +%s)
-    deadline=$((now + 7 * 86400))
+    deadline=$((now + 30 * 86400))
     cat >"$dir/client_state.xml" <<EOF
 <client_state>
 <project>
@@ -113,8 +117,8 @@ $file_infos
     <name>$zf_wu_name</name>
     <app_name>$zf_app_name</app_name>
     <version_num>$version_num</version_num>
-    <rsc_fpops_est>1e11</rsc_fpops_est>
-    <rsc_fpops_bound>1e15</rsc_fpops_bound>
+    <rsc_fpops_est>1e15</rsc_fpops_est>
+    <rsc_fpops_bound>1e16</rsc_fpops_bound>
     <rsc_memory_bound>500000000</rsc_memory_bound>
     <rsc_disk_bound>500000000</rsc_disk_bound>
 </workunit>

@@ -24,17 +24,23 @@ app_pid=""
 
 fail() {
     echo "FAIL: $*" >&2
-    echo "--- client log (tail)" >&2
-    tail -n 30 "$work/client.log" 2>/dev/null >&2 || true
-    echo "--- slot stderr.txt" >&2
-    cat "$slot/stderr.txt" 2>/dev/null >&2 || true
+    {
+        echo "--- client messages"
+        rpc --get_messages 0 | tail -n 30 || tail -n 30 "$work/client.log"
+        echo "--- tasks"
+        rpc --get_tasks
+        echo "--- slot stderr.txt"
+        cat "$slot/stderr.txt"
+    } 2>/dev/null >&2 || true
     exit 1
 }
+
+step() { echo "$(date +%T) $*"; }
 
 cleanup() {
     [ -n "$client_pid" ] && kill -9 "$client_pid" 2>/dev/null || true
     [ -n "$app_pid" ] && kill -9 "$app_pid" 2>/dev/null || true
-    rm -rf "$work"
+    if [ -n "${ZF_KEEP_WORK:-}" ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
 
@@ -129,7 +135,7 @@ fi
 version_dir=$(dirname "$(find "$work/bundle/apps" -name version.xml | head -n 1)")
 write_client_state "$data" "$version_dir" "$prior_cpu"
 
-# --- the client starts the task in its slot directory
+step "the client starts the task in its slot directory"
 start_client
 wait_until 60 "the task to run" app_running
 for f in init_data.xml boinc_mmap_file out.txt; do
@@ -145,14 +151,15 @@ client_slot=$(init_value slot)
 [ "$client_user" = "$zf_user_name" ] && [ "$client_project_dir" = "$project_dir" ] &&
     [ "$client_slot" = 0 ] || fail "unexpected init data: $client_user, $client_project_dir, $client_slot"
 
-# --- progress and processor time reach the client, and advance
+step "progress and processor time reach the client, and advance"
 wait_until 60 "a first progress report" progress_above 0 "$prior_cpu"
 wait_until 120 "progress and processor time to advance" \
     progress_above "$(task_field "fraction done")" "$(task_field "current CPU time")"
 
-# --- suspend stops the program's processor use, resume restarts it
+step "suspend stops the program's processor use, resume restarts it"
 rpc --task "$zf_master_url" "$zf_result_name" suspend
 wait_until 30 "the client to mark the task suspended" task_suspended
+app_pid=$(task_field PID)
 pid_before=$app_pid
 wait_until 30 "the worker to stop using the processor" ticks_hold_still
 kill -0 "$pid_before" 2>/dev/null || fail "suspend ended the program"
@@ -161,7 +168,7 @@ rpc --task "$zf_master_url" "$zf_result_name" resume
 wait_until 120 "the worker to use the processor again" ticks_above "$ticks_suspended"
 [ "$(task_field PID)" = "$pid_before" ] || fail "resume started another process"
 
-# --- stopping the client and starting it again resumes from the checkpoint
+step "stopping the client and starting it again resumes from the checkpoint"
 wait_until 120 "a checkpoint past pass 0" checkpoint_above_zero
 stop_client
 checkpoint=$(tr -dc 0-9 <"$slot/ckpt_state")
@@ -170,7 +177,7 @@ wait_until 60 "the task to run again" app_running
 [ "$app_pid" != "$pid_before" ] || fail "the client did not start the program anew"
 wait_until 60 "the restart line" stderr_has "worker: restarting at $checkpoint "
 
-# --- the task ends computed, and its output reached the project directory
+step "the task ends computed, and its output reached the project directory"
 wait_until 240 "the task to finish" task_finished
 [ "$(task_field exit_status)" = 0 ] || fail "exit status $(task_field exit_status)"
 rpc --get_tasks | grep -q "state: uploading" || fail "the result is not waiting for upload"
