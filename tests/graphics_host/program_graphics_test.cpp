@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include "test_support.h"
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 // clang-format on
@@ -141,6 +142,28 @@ TEST_F(program_graphics_test, StandaloneOpensOneWindowAtOnceAndClosingItEndsWith
     const found_window window = wait_for_window(observer, "BOINC Application");
     ASSERT_EQ(window.count, 1);
     EXPECT_EQ(geometry(observer, window.xid), "50,50,690,530");
+
+    // Keys reach the scene, whose log names Shift, F1 and A.
+    for (KeySym sym : {XK_Shift_L, XK_F1, XK_a, XK_b}) {
+        XTestFakeKeyEvent(observer, XKeysymToKeycode(observer, sym), True, CurrentTime);
+        XTestFakeKeyEvent(observer, XKeysymToKeycode(observer, sym), False, CurrentTime);
+    }
+    XSync(observer, False);
+    const std::string log_file = slot + "/stderr.txt";
+    for (int i = 0; i < 100 && occurrences(zf_test::read_file(log_file), "key_release") < 4; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    const std::string log = zf_test::read_file(log_file);
+    const auto shift = log.find("GFX: boinc_app_key_press(16,");
+    ASSERT_NE(shift, std::string::npos) << log;
+    const std::string shift_line = " SHIFT key\n";
+    EXPECT_EQ(log.substr(log.find('\n', shift) + 1, shift_line.size()), shift_line) << log;
+    EXPECT_NE(log.find("GFX: boinc_app_key_release(16,"), std::string::npos) << log;
+    EXPECT_NE(log.find(" F1 key\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(" A key\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("GFX: boinc_app_key_press(66,"), std::string::npos) << log;
+    EXPECT_FALSE(program.ended()) << "keys never end a window";
+
     send_close(observer, window.xid);
     ASSERT_TRUE(program.wait(5)) << "a standalone close ends the program at once";
     EXPECT_EQ(program.exit_status(), 0);
@@ -221,6 +244,34 @@ TEST_F(program_graphics_test, NamedStationAndDesktopAreTrimmedUnescapedAndKept) 
     EXPECT_EQ(wait_for_window(observer, "zorvath_fold").count, 1);
     client->stop();
     XCloseDisplay(second);
+}
+
+// The window's pixels, to tell one frame from another.
+std::vector<unsigned long> window_pixels(Display* d, ::Window xid) {
+    std::vector<unsigned long> pixels;
+    XImage* image = XGetImage(d, xid, 0, 0, 640, 480, AllPlanes, ZPixmap);
+    if (!image) return pixels;
+    for (int y = 0; y < 480; y += 8) {
+        for (int x = 0; x < 640; x += 8) pixels.push_back(XGetPixel(image, x, y));
+    }
+    XDestroyImage(image);
+    return pixels;
+}
+
+TEST_F(program_graphics_test, WindowKeepsDrawingWhileTheJobIsSuspended) {
+    auto client = start_client_sim({"--window", "--app-name", "zorvath_fold"});
+    ASSERT_TRUE(client->wait_for_output("reply <mode_window/>", 10)) << client->output();
+    const found_window window = wait_for_window(observer, "zorvath_fold");
+    ASSERT_EQ(window.count, 1);
+    client->write_input("suspend\n");
+    ASSERT_TRUE(client->wait_for_output("sent <suspend/>", 5)) << client->output();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    const auto before = window_pixels(observer, window.xid);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const auto after = window_pixels(observer, window.xid);
+    ASSERT_FALSE(before.empty());
+    EXPECT_NE(before, after) << "the scene stood still while the job was suspended";
+    client->stop();
 }
 
 // An X server of the test's own, so that it can be killed.
