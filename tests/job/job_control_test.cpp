@@ -78,7 +78,8 @@ class JobControl : public ::testing::Test {
   protected:
     // Starts client_sim on the slot; commands are written to it as the test goes.
     std::unique_ptr<running_process> start(const std::vector<std::string>& options) {
-        std::vector<std::string> argv{zf_test::client_sim_path(), "--slot", slot.path()};
+        std::vector<std::string> argv{zf_test::client_sim_path(), "--slot", slot.path(),
+                                      "--program", zf_test::program_path()};
         argv.insert(argv.end(), options.begin(), options.end());
         auto process =
             std::make_unique<running_process>(argv, slot.path(), zf_test::without_display());

@@ -65,7 +65,10 @@ void apply_environment(const environment_changes& environment) {
 
 }  // namespace
 
-std::string program_path() { return ZF_PROGRAM_PATH; }
+std::string program_path() {
+    const char* chosen = std::getenv("ZF_PROGRAM");
+    return chosen && *chosen ? chosen : ZF_PROGRAM_PATH;
+}
 std::string client_sim_path() { return ZF_CLIENT_SIM_PATH; }
 
 environment_changes without_display() { return {{"DISPLAY", std::nullopt}}; }
@@ -190,7 +193,7 @@ run_result finish_run(running_process& process, double timeout_seconds) {
 run_result run_client_sim(const std::string& slot, const std::vector<std::string>& options,
                           const std::string& commands, double timeout_seconds,
                           const environment_changes& environment) {
-    std::vector<std::string> argv{client_sim_path(), "--slot", slot};
+    std::vector<std::string> argv{client_sim_path(), "--slot", slot, "--program", program_path()};
     argv.insert(argv.end(), options.begin(), options.end());
     std::string parent = slot.substr(0, slot.find_last_of('/') + 1);
     running_process process(argv, parent.empty() ? "." : parent, environment);

@@ -11,6 +11,7 @@
 
 namespace zf_test {
 
+// The program under test: the build's, or the one that ZF_PROGRAM names.
 std::string program_path();
 std::string client_sim_path();
 
