@@ -1,6 +1,6 @@
-# Sourced by the real-client test: runs Debian's BOINC client on a private data
-# directory that already holds one task of this application, so that no project
-# server is needed.  The master URL uses the reserved ".invalid" domain, which
+# Sourced by the real-client test: lays out a data directory for Debian's BOINC
+# client that already holds one task of this application, so that no project
+# server is needed. The master URL uses the reserved ".invalid" domain, which
 # never resolves, so the client cannot reach anything.
 
 zf_master_url="http://zorvath.invalid/"
@@ -26,8 +26,19 @@ free_tcp_port() {
     return 1
 }
 
-# xml_file_info NAME PATH [extra tags]: a present file of the app version.
-# The size must be exact: the client deletes a file whose size differs.
+# version_files VERSION_XML: prints "physical logical" per file, with "-" as
+# the logical name of the main program.
+version_files() {
+    awk '
+        /<file>/ { physical = ""; logical = "-" }
+        /<physical_name>/ { physical = $0; gsub(/.*<physical_name>|<\/physical_name>.*/, "", physical) }
+        /<logical_name>/ { logical = $0; gsub(/.*<logical_name>|<\/logical_name>.*/, "", logical) }
+        /<\/file>/ { print physical, logical }
+    ' "$1"
+}
+
+# xml_file_info NAME PATH [extra tags]: a downloaded file of the application
+# version. The size must be exact: the client deletes a file whose size differs.
 xml_file_info() {
     local name=$1 path=$2 extra=${3:-}
     cat <<EOF
@@ -41,23 +52,18 @@ xml_file_info() {
 EOF
 }
 
-# write_client_state DIR VERSION_DIR PRIOR_CPU_SECONDS: lays out a data
-# directory whose state lists the project, the application version made of the
-# files in VERSION_DIR (apps/<app>/<version>/<platform>, described by its
-# version.xml), one workunit and one result ready to run, whose task has
-# already used PRIOR_CPU_SECONDS of processor time.
-write_client_state() {
-    local dir=$1 version_dir=$2 prior_cpu=$3
-    local version version_num api_version
-    version=$(basename "$(dirname "$version_dir")")
-    version_num=$((10#${version/./}))
-    api_version=$(sed -n 's#.*<api_version>\([^<]*\)</api_version>.*#\1#p' "$version_dir/version.xml")
+# install_server_version DIR VERSION_DIR: does what the client does with an
+# application version that a project server sends: puts the files of the
+# version directory (apps/<app>/<version>/<platform>, described by its
+# version.xml) into the project directory and lists them in its state.
+install_server_version() {
+    local dir=$1 version_dir=$2
     local project_dir="$dir/projects/$zf_project_dir_name"
-    # The task is one the client already knows (it carries processor time), and
-    # the client resumes such a task only in an existing slot directory.
-    mkdir -p "$project_dir" "$dir/slots/0"
-
-    local file_infos="" file_refs="" name logical
+    local version api_version file_infos="" file_refs="" name logical
+    version=$(basename "$(dirname "$version_dir")")
+    zf_version_num=$((10#${version/./}))
+    api_version=$(sed -n 's#.*<api_version>\([^<]*\)</api_version>.*#\1#p' "$version_dir/version.xml")
+    mkdir -p "$project_dir"
     while read -r name logical; do
         cp "$version_dir/$name" "$project_dir/$name"
         if [ "$logical" = "-" ]; then
@@ -69,6 +75,42 @@ write_client_state() {
             file_refs+="<file_ref><file_name>$name</file_name><open_name>$logical</open_name></file_ref>"
         fi
     done < <(version_files "$version_dir/version.xml")
+    zf_app_version_xml="<app>
+    <name>$zf_app_name</name>
+    <user_friendly_name>Zorvath@Fold</user_friendly_name>
+</app>
+$file_infos
+<app_version>
+    <app_name>$zf_app_name</app_name>
+    <version_num>$zf_version_num</version_num>
+    <api_version>$api_version</api_version>
+    <platform>$zf_platform</platform>
+    <avg_ncpus>1</avg_ncpus>
+    <flops>1e9</flops>
+    $file_refs
+</app_version>"
+}
+
+# install_anonymous_version DIR ANONYMOUS_DIR: does what a volunteer does,
+# copying the anonymous-platform files into the project directory; the client
+# builds the application version from app_info.xml itself.
+install_anonymous_version() {
+    local dir=$1 anonymous_dir=$2
+    mkdir -p "$dir/projects/$zf_project_dir_name"
+    cp -p "$anonymous_dir"/* "$dir/projects/$zf_project_dir_name/"
+    zf_version_num=$(sed -n 's#.*<version_num>\([0-9]*\)</version_num>.*#\1#p' "$anonymous_dir/app_info.xml")
+    zf_app_version_xml=""
+}
+
+# write_client_state DIR PRIOR_CPU_SECONDS: after one of the install_*
+# functions, completes the data directory: the project, one workunit and one
+# result ready to run, whose task has already used PRIOR_CPU_SECONDS of
+# processor time, and the client's settings.
+write_client_state() {
+    local dir=$1 prior_cpu=$2
+    # The task is one the client already knows (it carries processor time), and
+    # the client resumes such a task only in an existing slot directory.
+    mkdir -p "$dir/slots/0"
 
     # Until the program reports a fraction done, the client shows its own guess,
     # 1 - exp(-elapsed / estimated run time): the workunit's huge estimate keeps
@@ -92,11 +134,7 @@ write_client_state() {
     <dont_request_more_work/>
     <min_rpc_time>$deadline</min_rpc_time>
 </project>
-<app>
-    <name>$zf_app_name</name>
-    <user_friendly_name>Zorvath@Fold</user_friendly_name>
-</app>
-$file_infos
+$zf_app_version_xml
 <file_info>
     <name>$zf_output_name</name>
     <nbytes>0</nbytes>
@@ -104,19 +142,10 @@ $file_infos
     <status>0</status>
     <upload_url>${zf_master_url}upload</upload_url>
 </file_info>
-<app_version>
-    <app_name>$zf_app_name</app_name>
-    <version_num>$version_num</version_num>
-    <api_version>$api_version</api_version>
-    <platform>$zf_platform</platform>
-    <avg_ncpus>1</avg_ncpus>
-    <flops>1e9</flops>
-    $file_refs
-</app_version>
 <workunit>
     <name>$zf_wu_name</name>
     <app_name>$zf_app_name</app_name>
-    <version_num>$version_num</version_num>
+    <version_num>$zf_version_num</version_num>
     <rsc_fpops_est>1e15</rsc_fpops_est>
     <rsc_fpops_bound>1e16</rsc_fpops_bound>
     <rsc_memory_bound>500000000</rsc_memory_bound>
@@ -125,7 +154,7 @@ $file_infos
 <result>
     <name>$zf_result_name</name>
     <wu_name>$zf_wu_name</wu_name>
-    <version_num>$version_num</version_num>
+    <version_num>$zf_version_num</version_num>
     <platform>$zf_platform</platform>
     <state>2</state>
     <received_time>$now</received_time>
@@ -140,7 +169,7 @@ $file_infos
     <project_master_url>$zf_master_url</project_master_url>
     <result_name>$zf_result_name</result_name>
     <active_task_state>0</active_task_state>
-    <app_version_num>$version_num</app_version_num>
+    <app_version_num>$zf_version_num</app_version_num>
     <slot>0</slot>
     <checkpoint_cpu_time>$prior_cpu</checkpoint_cpu_time>
 </active_task>
@@ -175,7 +204,6 @@ EOF
     cat >"$dir/global_prefs_override.xml" <<EOF
 <global_preferences>
     <run_if_user_active>1</run_if_user_active>
-    <run_gpu_if_user_active>1</run_gpu_if_user_active>
     <suspend_cpu_usage>0</suspend_cpu_usage>
     <leave_apps_in_memory>1</leave_apps_in_memory>
     <disk_interval>2</disk_interval>
@@ -186,15 +214,4 @@ EOF
 
     zf_rpc_password=zf-$RANDOM$RANDOM
     echo "$zf_rpc_password" >"$dir/gui_rpc_auth.cfg"
-}
-
-# version_files VERSION_XML: prints "physical logical" per file, with "-" as
-# the logical name of the main program.
-version_files() {
-    awk '
-        /<file>/ { physical = ""; logical = "-" }
-        /<physical_name>/ { physical = $0; gsub(/.*<physical_name>|<\/physical_name>.*/, "", physical) }
-        /<logical_name>/ { logical = $0; gsub(/.*<logical_name>|<\/logical_name>.*/, "", logical) }
-        /<\/file>/ { print physical, logical }
-    ' "$1"
 }

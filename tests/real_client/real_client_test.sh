@@ -1,18 +1,16 @@
 #!/usr/bin/env bash
 # Runs the installed application version as a task of Debian's BOINC client,
-# with no project server, and checks what a volunteer's client relies on:
+# with no project server, and checks what a volunteer's client relies on.
+# Route "server" takes the files of the server's version directory and checks
 # the slot set-up, progress reports, suspend and resume, a restart from the
-# checkpoint, and the finished output file.
-# Usage: real_client_test.sh BUILD_DIR
+# checkpoint and the finished output file; route "anonymous" takes the
+# anonymous-platform files and checks that the client runs them to the end.
+# Usage: real_client_test.sh BUILD_DIR server|anonymous
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/boinc_client.sh"
 build=$1
-
-# The task starts with this much processor time already used, so that the job
-# reaches its 120-second limit (it never shows graphics here) after about 20 s
-# of its own work.
-prior_cpu=100
+route=$2
 skipped=77
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zf_real_client.XXXXXX")
@@ -123,7 +121,74 @@ task_finished() { [ -n "$(task_field exit_status)" ]; }
 
 init_value() { sed -n "s#.*<$1>\(.*\)</$1>.*#\1#p" "$slot/init_data.xml" | head -n 1; }
 
-# --- the application version, exactly as installed
+check_slot_set_up() {
+    local f link
+    for f in init_data.xml boinc_mmap_file out.txt QuenlartPoster3.jpg; do
+        [ -e "$slot/$f" ] || fail "slot directory lacks $f"
+    done
+    link=$(sed -n 's#.*<soft_link>\(.*\)</soft_link>.*#\1#p' "$slot/out.txt")
+    [ "$(realpath -m "$slot/$link")" = "$project_dir/$zf_output_name" ] ||
+        fail "out.txt links to '$link', not to the project's output file"
+    link=$(sed -n 's#.*<soft_link>\(.*\)</soft_link>.*#\1#p' "$slot/QuenlartPoster3.jpg")
+    cmp -s "$slot/$link" "$(find "$work/bundle" -name 'QuenlartPoster3*' | head -n 1)" ||
+        fail "QuenlartPoster3.jpg links to '$link', not to the shipped poster"
+    [ "$(init_value shm_key)" = -1 ] || fail "the client did not hand the task its shared memory file"
+    client_user=$(init_value user_name)
+    client_project_dir=$(init_value project_dir)
+    client_slot=$(init_value slot)
+    [ "$client_user" = "$zf_user_name" ] && [ "$client_project_dir" = "$project_dir" ] &&
+        [ "$client_slot" = 0 ] || fail "unexpected init data: $client_user, $client_project_dir, $client_slot"
+}
+
+check_progress_advances() {
+    wait_until 60 "a first progress report" progress_above 0 "$prior_cpu"
+    wait_until 120 "progress and processor time to advance" \
+        progress_above "$(task_field "fraction done")" "$(task_field "current CPU time")"
+}
+
+check_suspend_and_resume() {
+    local pid ticks_suspended
+    rpc --task "$zf_master_url" "$zf_result_name" suspend
+    wait_until 30 "the client to mark the task suspended" task_suspended
+    app_pid=$(task_field PID)
+    pid=$app_pid
+    wait_until 30 "the worker to stop using the processor" ticks_hold_still
+    kill -0 "$pid" 2>/dev/null || fail "suspend ended the program"
+    ticks_suspended=$(worker_ticks)
+    rpc --task "$zf_master_url" "$zf_result_name" resume
+    wait_until 120 "the worker to use the processor again" ticks_above "$ticks_suspended"
+    [ "$(task_field PID)" = "$pid" ] || fail "resume started another process"
+}
+
+check_restart_from_checkpoint() {
+    local pid checkpoint
+    wait_until 120 "a checkpoint past pass 0" checkpoint_above_zero
+    pid=$app_pid
+    stop_client
+    checkpoint=$(tr -dc 0-9 <"$slot/ckpt_state")
+    start_client
+    wait_until 60 "the task to run again" app_running
+    [ "$app_pid" != "$pid" ] || fail "the client did not start the program anew"
+    wait_until 60 "the restart line" stderr_has "worker: restarting at $checkpoint "
+    step "restarted at pass $checkpoint"
+}
+
+# check_output STARTS: the finished task's output file, written by STARTS starts.
+check_output() {
+    local starts=$1 output="$project_dir/$zf_output_name" greetings line
+    [ "$(task_field exit_status)" = 0 ] || fail "exit status $(task_field exit_status)"
+    rpc --get_tasks | grep -q "state: uploading" || fail "the result is not waiting for upload"
+    [ -f "$output" ] || fail "no output file in the project directory"
+    greetings=$(grep -c "^Hello, BOINC World!$" "$output" || true)
+    [ "$greetings" = "$starts" ] || fail "expected a greeting from each of $starts starts, found $greetings"
+    for line in "User: $client_user " "Project Dir: $client_project_dir " "Slot:  $client_slot " \
+        "APP Name: $zf_app_name " "WU Name:  $zf_wu_name " " CPU is " "Blow me down!"; do
+        grep -qF -- "$line" "$output" || fail "output file lacks '$line'"
+    done
+    tail -n 1 "$output" | grep -qx "Blow me down!" || fail "output file does not end with the closing line"
+}
+
+# The application version, exactly as installed.
 if ! cmake --install "$build" --prefix "$work/bundle" >"$work/install.log" 2>&1; then
     if grep -q "poster image .* is missing" "$work/install.log"; then
         echo "SKIP: the poster image is not in the source tree yet" >&2
@@ -132,63 +197,38 @@ if ! cmake --install "$build" --prefix "$work/bundle" >"$work/install.log" 2>&1;
     cat "$work/install.log" >&2
     fail "cmake --install failed"
 fi
-version_dir=$(dirname "$(find "$work/bundle/apps" -name version.xml | head -n 1)")
-write_client_state "$data" "$version_dir" "$prior_cpu"
+# The task starts with processor time already used, so that the job reaches
+# its 120-second limit (it never shows graphics here) after 20 s of its own
+# work on the full route, 5 s on the short one.
+case $route in
+server)
+    prior_cpu=100
+    install_server_version "$data" "$(dirname "$(find "$work/bundle/apps" -name version.xml)")"
+    ;;
+anonymous)
+    prior_cpu=115
+    install_anonymous_version "$data" "$work/bundle/anonymous_platform"
+    ;;
+*) fail "unknown route '$route'" ;;
+esac
+write_client_state "$data" "$prior_cpu"
 
 step "the client starts the task in its slot directory"
 start_client
 wait_until 60 "the task to run" app_running
-for f in init_data.xml boinc_mmap_file out.txt; do
-    [ -e "$slot/$f" ] || fail "slot directory lacks $f"
-done
-link=$(sed -n 's#.*<soft_link>\(.*\)</soft_link>.*#\1#p' "$slot/out.txt")
-[ "$(realpath -m "$slot/$link")" = "$project_dir/$zf_output_name" ] ||
-    fail "out.txt links to '$link', not to the project's output file"
-[ "$(init_value shm_key)" = -1 ] || fail "the client did not hand the task its shared memory file"
-client_user=$(init_value user_name)
-client_project_dir=$(init_value project_dir)
-client_slot=$(init_value slot)
-[ "$client_user" = "$zf_user_name" ] && [ "$client_project_dir" = "$project_dir" ] &&
-    [ "$client_slot" = 0 ] || fail "unexpected init data: $client_user, $client_project_dir, $client_slot"
-
-step "progress and processor time reach the client, and advance"
-wait_until 60 "a first progress report" progress_above 0 "$prior_cpu"
-wait_until 120 "progress and processor time to advance" \
-    progress_above "$(task_field "fraction done")" "$(task_field "current CPU time")"
-
-step "suspend stops the program's processor use, resume restarts it"
-rpc --task "$zf_master_url" "$zf_result_name" suspend
-wait_until 30 "the client to mark the task suspended" task_suspended
-app_pid=$(task_field PID)
-pid_before=$app_pid
-wait_until 30 "the worker to stop using the processor" ticks_hold_still
-kill -0 "$pid_before" 2>/dev/null || fail "suspend ended the program"
-ticks_suspended=$(worker_ticks)
-rpc --task "$zf_master_url" "$zf_result_name" resume
-wait_until 120 "the worker to use the processor again" ticks_above "$ticks_suspended"
-[ "$(task_field PID)" = "$pid_before" ] || fail "resume started another process"
-
-step "stopping the client and starting it again resumes from the checkpoint"
-wait_until 120 "a checkpoint past pass 0" checkpoint_above_zero
-stop_client
-checkpoint=$(tr -dc 0-9 <"$slot/ckpt_state")
-start_client
-wait_until 60 "the task to run again" app_running
-[ "$app_pid" != "$pid_before" ] || fail "the client did not start the program anew"
-wait_until 60 "the restart line" stderr_has "worker: restarting at $checkpoint "
-
+check_slot_set_up
+starts=1
+if [ "$route" = server ]; then
+    step "progress and processor time reach the client, and advance"
+    check_progress_advances
+    step "suspend stops the program's processor use, resume restarts it"
+    check_suspend_and_resume
+    step "stopping the client and starting it again resumes from the checkpoint"
+    check_restart_from_checkpoint
+    starts=2
+fi
 step "the task ends computed, and its output reached the project directory"
 wait_until 240 "the task to finish" task_finished
-[ "$(task_field exit_status)" = 0 ] || fail "exit status $(task_field exit_status)"
-rpc --get_tasks | grep -q "state: uploading" || fail "the result is not waiting for upload"
-output="$project_dir/$zf_output_name"
-[ -f "$output" ] || fail "no output file in the project directory"
-greetings=$(grep -c "^Hello, BOINC World!$" "$output" || true)
-[ "$greetings" = 2 ] || fail "expected a greeting from each of the two starts, found $greetings"
-for line in "User: $client_user " "Project Dir: $client_project_dir " "Slot:  $client_slot " \
-    "APP Name: $zf_app_name " "WU Name:  $zf_wu_name " " CPU is " "Blow me down!"; do
-    grep -qF -- "$line" "$output" || fail "output file lacks '$line'"
-done
-tail -n 1 "$output" | grep -qx "Blow me down!" || fail "output file does not end with the closing line"
+check_output "$starts"
 stop_client
-echo "PASS: ran under the real client, restarted at pass $checkpoint, ended with status 0"
+step "PASS: the $route route ran under the real client and ended with status 0"
