@@ -41,6 +41,10 @@ bool write_and_close_durably(FILE* file, int pass) {
     return written;
 }
 
+// boinc_time_to_checkpoint entered the library's critical section and only a
+// completed checkpoint leaves it; without this the task ignores quit and suspend.
+void leave_failed_checkpoint() { boinc_end_critical_section(); }
+
 }  // namespace
 
 int do_checkpoint(int pass) {
@@ -52,12 +56,14 @@ int do_checkpoint(int pass) {
     FILE* file = boinc_fopen(temporary_path.c_str(), "w");
     if (!file) {
         std::fprintf(stderr, "do_checkpoint: Cannot open checkpoint file to write! \n");
+        leave_failed_checkpoint();
         return 1;
     }
     if (!write_and_close_durably(file, pass)) {
         std::remove(temporary_path.c_str());
         std::fprintf(stderr, "do_checkpoint: Cannot write checkpoint file %s: %s \n", ckpt_path,
                      std::strerror(errno));
+        leave_failed_checkpoint();
         return 1;
     }
     // Everything written before the checkpoint reaches the files before the
@@ -67,6 +73,7 @@ int do_checkpoint(int pass) {
         std::fprintf(stderr, "do_checkpoint: Cannot replace checkpoint file %s: %s \n", ckpt_path,
                      std::strerror(errno));
         std::remove(temporary_path.c_str());
+        leave_failed_checkpoint();
         return 1;
     }
     sync_directory_of(ckpt_path);
