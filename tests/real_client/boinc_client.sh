@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the real-client test: lays out a data directory for Debian's BOINC
 # client that already holds one task of this application, so that no project
 # server is needed. The master URL uses the reserved ".invalid" domain, which

@@ -36,8 +36,8 @@ fail() {
 step() { echo "$(date +%T) $*"; }
 
 cleanup() {
-    [ -n "$client_pid" ] && kill -9 "$client_pid" 2>/dev/null || true
-    [ -n "$app_pid" ] && kill -9 "$app_pid" 2>/dev/null || true
+    if [ -n "$client_pid" ]; then kill -9 "$client_pid" 2>/dev/null || true; fi
+    if [ -n "$app_pid" ]; then kill -9 "$app_pid" 2>/dev/null || true; fi
     if [ -n "${ZF_KEEP_WORK:-}" ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
@@ -61,7 +61,7 @@ task_field() { rpc --get_tasks 2>/dev/null | sed -n "s/^ *$1: //p" | head -n 1; 
 
 start_client() {
     rpc_port=$(free_tcp_port)
-    stdbuf -oL boinc --dir "$data" --gui_rpc_port "$rpc_port" --no_info_fetch "$@" >>"$work/client.log" 2>&1 &
+    stdbuf -oL boinc --dir "$data" --gui_rpc_port "$rpc_port" --no_info_fetch >>"$work/client.log" 2>&1 &
     client_pid=$!
 }
 
@@ -110,7 +110,9 @@ progress_above() {
 }
 
 checkpoint_above_zero() {
-    [ -f "$slot/ckpt_state" ] && (($(tr -dc 0-9 <"$slot/ckpt_state" || echo 0) > 0))
+    local pass
+    pass=$(tr -dc 0-9 <"$slot/ckpt_state" 2>/dev/null) || return 1
+    ((${pass:-0} > 0))
 }
 
 stderr_has() { grep -qF -- "$1" "$slot/stderr.txt" 2>/dev/null; }
@@ -136,8 +138,10 @@ check_slot_set_up() {
     client_user=$(init_value user_name)
     client_project_dir=$(init_value project_dir)
     client_slot=$(init_value slot)
-    [ "$client_user" = "$zf_user_name" ] && [ "$client_project_dir" = "$project_dir" ] &&
-        [ "$client_slot" = 0 ] || fail "unexpected init data: $client_user, $client_project_dir, $client_slot"
+    if [ "$client_user" != "$zf_user_name" ] || [ "$client_project_dir" != "$project_dir" ] ||
+        [ "$client_slot" != 0 ]; then
+        fail "unexpected init data: $client_user, $client_project_dir, $client_slot"
+    fi
 }
 
 check_progress_advances() {
