@@ -137,6 +137,20 @@ TEST_F(ClientSimWithStandIn, WindowOptionAsksForAWindowAtOnce) {
         << result.output;
 }
 
+// The task starts in its slot, not where client_sim was started.
+TEST_F(ClientSimWithStandIn, ProgramPathRelativeToTheCallerWorks) {
+    std::string fake_task = ZF_FAKE_TASK_PATH;
+    std::string bin_dir = fake_task.substr(0, fake_task.rfind('/'));
+    std::string relative = "./" + fake_task.substr(fake_task.rfind('/') + 1);
+    std::vector<std::string> argv{zf_test::client_sim_path(), "--slot", dir.file("slot"),
+                                  "--program", relative};
+    zf_test::running_process client(argv, bin_dir);
+    client.write_input("quit\n");
+    client.close_input();
+    ASSERT_TRUE(client.wait(10)) << client.output();
+    EXPECT_EQ(client.exit_status(), 0) << client.output();
+}
+
 TEST_F(ClientSimWithStandIn, TerminationAsksTheTaskToQuit) {
     std::vector<std::string> argv{zf_test::client_sim_path(), "--slot", dir.file("slot"),
                                   "--program", ZF_FAKE_TASK_PATH};

@@ -8,6 +8,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <string>
 #include <vector>
@@ -52,6 +53,12 @@ std::string program_beside_self() {
     if (length <= 0) return "zorvath_fold";
     std::string self(path, static_cast<std::size_t>(length));
     return self.substr(0, self.rfind('/') + 1) + "zorvath_fold";
+}
+
+// The task starts in its slot, so a path relative to here must be made whole.
+std::string absolute_program(const std::string& program) {
+    char resolved[PATH_MAX];
+    return realpath(program.c_str(), resolved) ? resolved : program;
 }
 
 class client_session {
@@ -280,7 +287,8 @@ int client_session::run() {
     if (!prepare_slot()) return 1;
     if (options_.prepare_only) return 0;
 
-    std::string program = options_.program.empty() ? program_beside_self() : options_.program;
+    std::string program =
+        options_.program.empty() ? program_beside_self() : absolute_program(options_.program);
     catch_interrupts();
     start_ = std::chrono::steady_clock::now();
     if (!task_.start(program, slot_, error)) {
