@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils libgl1-mesa-dri
   boinc-client
+  imagemagick fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do
