@@ -166,6 +166,16 @@ TEST(JobLimit, PassReadingAbove120WithoutGraphicsIsTheLast) {
     EXPECT_GE(final_cpu_time(slot.out()), 120.5);
 }
 
+// Until the library's first refresh, about a second in, the reading is the
+// processor time of earlier runs exactly.
+TEST(JobLimit, ReadingOfExactly120GoesOn) {
+    job_slot slot;
+    slot.set_checkpoint(" 59 \n");
+    auto result = slot.run({"--wu-cpu-time", "120"});
+    expect_clean_finish(result);
+    EXPECT_EQ(lines_containing(slot.out(), " i=   60 : T=").size(), 1u) << slot.out();
+}
+
 TEST(JobLimit, ReadingsBelow120GoOnUntilOneIsAbove) {
     job_slot slot;
     slot.set_checkpoint(" 59 \n");
