@@ -8,6 +8,7 @@
 #include <chrono>
 #include <fstream>
 #include <map>
+#include <random>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -146,6 +147,35 @@ TEST_F(JobControl, QuitEndsTheTaskAndANewStartResumesFromItsCheckpoint) {
     EXPECT_EQ(count_of(slot.log(), restart_line), 1u) << slot.log();
     // The output file is appended to by every start.
     EXPECT_EQ(count_of(slot.out(), "Hello, BOINC World!\n"), 2u) << slot.out();
+}
+
+// Kills at moments spread over the first checkpoints. Each must leave a
+// checkpoint that parses and never goes back, and the output file must hold
+// pass 60's line once a checkpoint has passed it.
+TEST_F(JobControl, KillsNeverLeaveABrokenOrOlderCheckpoint) {
+    slot.set_checkpoint(" 58 \n");
+    std::mt19937 moments(20261210);
+    std::uniform_real_distribution<double> kill_at(0.8, 2.5);
+    int last_pass = 58;
+    for (int round = 0; round < 8; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::string commands = "@" + std::to_string(kill_at(moments)) + " kill\n";
+        auto result = slot.run({"--wu-cpu-time", "30", "--checkpoint-period", "1"}, commands, 60);
+        ASSERT_TRUE(result.ended) << result.output;
+        EXPECT_EQ(result.exit_status, 137) << result.output;
+        const std::string checkpoint = slot.checkpoint();
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(checkpoint, match, std::regex(R"( ([0-9]+) \n)")))
+            << '"' << checkpoint << '"';
+        int pass = std::stoi(match[1]);
+        EXPECT_GE(pass, last_pass);
+        if (pass > 60) {
+            EXPECT_FALSE(zf_test::lines_containing(slot.out(), " i=   60 : ").empty())
+                << slot.out();
+        }
+        last_pass = pass;
+    }
+    EXPECT_GT(last_pass, 60) << "too few checkpoints to tell";
 }
 
 // The library resolves the checkpoint's name through this link into a
