@@ -119,6 +119,8 @@ struct restart_case {
     const char* first_progress_line;  // null: no pass runs
 };
 
+void PrintTo(const restart_case& c, std::ostream* os) { *os << c.name; }
+
 class JobRestart : public ::testing::TestWithParam<restart_case> {};
 
 TEST_P(JobRestart, StartsFromTheCheckpointedPass) {
