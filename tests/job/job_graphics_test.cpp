@@ -42,4 +42,24 @@ TEST(JobWithGraphics, PassAbove120GoesOnAndThePosterPhaseFollows) {
     EXPECT_GE(std::stod(wall[1]), 47.0);
 }
 
+// The library ends the process on "<quit/>" while the graphics thread may be
+// drawing; that must neither change the exit status nor log an error. The
+// race is narrow, so a few rounds are run.
+TEST(JobWithGraphics, QuitWithAWindowUpEndsWithStatusZero) {
+    std::optional<std::string> display = zf_test::test_display();
+    if (!display) GTEST_SKIP() << "ZF_TEST_DISPLAY names no X server";
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        job_slot slot;
+        auto result = zf_test::run_client_sim(slot.path(), {"--wu-cpu-time", "30"},
+                                              "mode window\nwait window 20\nsleep 1\nquit\n", 60,
+                                              zf_test::with_display(*display));
+        ASSERT_TRUE(result.ended) << result.output;
+        EXPECT_NE(result.output.find("wait <mode_window/>: received"), std::string::npos)
+            << result.output;
+        EXPECT_EQ(result.exit_status, 0) << result.output << slot.log();
+        EXPECT_EQ(slot.log().find("freeglut"), std::string::npos) << slot.log();
+    }
+}
+
 }  // namespace
