@@ -105,6 +105,14 @@ bool wait_for_count(zf_test::running_process& p, const std::string& needle, std:
     return true;
 }
 
+// Asks the task to quit and waits for it, so that its window is gone before
+// the next test looks for windows.
+void end_task(zf_test::running_process& client) {
+    client.write_input("quit\n");
+    client.close_input();
+    if (!client.wait(15)) client.stop();
+}
+
 class program_graphics_test : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -209,7 +217,7 @@ TEST_F(program_graphics_test, UnderClientSimNoWindowUntilAskedThenEachModeIsRepl
     send_close(observer, window.xid);
     ASSERT_TRUE(wait_for_count(*client, "reply <mode_hide_graphics/>", 3)) << client->output();
     EXPECT_FALSE(client->ended()) << "a close under a core client only hides";
-    client->stop();
+    end_task(*client);
 }
 
 TEST_F(program_graphics_test, NamedStationAndDesktopAreTrimmedUnescapedAndKept) {
@@ -242,7 +250,7 @@ TEST_F(program_graphics_test, NamedStationAndDesktopAreTrimmedUnescapedAndKept) 
     client->write_input("mode window window_station=" + display_name + " desktop=0\n");
     ASSERT_TRUE(client->wait_for_output("reply <mode_window/>", 5)) << client->output();
     EXPECT_EQ(wait_for_window(observer, "zorvath_fold").count, 1);
-    client->stop();
+    end_task(*client);
     XCloseDisplay(second);
 }
 
@@ -271,7 +279,7 @@ TEST_F(program_graphics_test, WindowKeepsDrawingWhileTheJobIsSuspended) {
     const auto after = window_pixels(observer, window.xid);
     ASSERT_FALSE(before.empty());
     EXPECT_NE(before, after) << "the scene stood still while the job was suspended";
-    client->stop();
+    end_task(*client);
 }
 
 // An X server of the test's own, so that it can be killed.
