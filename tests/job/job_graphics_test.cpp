@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <regex>
 #include <string>
 
@@ -17,9 +18,9 @@ TEST(JobWithGraphics, PassAbove120GoesOnAndThePosterPhaseFollows) {
     if (!display) GTEST_SKIP() << "ZF_TEST_DISPLAY names no X server";
     job_slot slot;
     slot.set_checkpoint(" 1198 \n");
-    auto result = zf_test::run_client_sim(slot.path(), {"--wu-cpu-time", "120.5"},
-                                          "suspend\nmode window\nwait window 20\nresume\n", 180,
-                                          zf_test::with_display(*display));
+    auto result = zf_test::run_client_sim(
+        slot.path(), {"--wu-cpu-time", "120.5", "--checkpoint-period", "1"},
+        "suspend\nmode window\nwait window 20\nresume\n", 180, zf_test::with_display(*display));
     ASSERT_TRUE(result.ended) << result.output;
     EXPECT_EQ(result.exit_status, 0) << result.output;
     ASSERT_NE(result.output.find("wait <mode_window/>: received"), std::string::npos)
@@ -28,6 +29,9 @@ TEST(JobWithGraphics, PassAbove120GoesOnAndThePosterPhaseFollows) {
     EXPECT_NE(std::find(fractions.begin(), fractions.end(), 0.961508), fractions.end())
         << "no report for pass 1199\n"
         << result.output;
+    // The poster phase reports no progress of its own and takes no checkpoint.
+    for (double fraction : fractions) EXPECT_TRUE(fraction <= 0.961508 || fraction == 1.0);
+    EXPECT_LE(std::atoi(slot.checkpoint().c_str()), 1199) << slot.checkpoint();
 
     const std::string log = slot.log();
     std::size_t poster_begins =
