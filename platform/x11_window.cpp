@@ -189,9 +189,10 @@ bool destroy_window(window_handle handle) {
     send_window_message(w, wm_destroy, 0, 0);
     if (!w->alive) return true;  // destroyed from its own WM_DESTROY
     w->alive = false;
+    Display* d = w->connection->display;
+    // Xlib frees the GC's memory even when the server is gone.
+    if (w->gc) XFreeGC(d, w->gc);
     if (!w->connection->lost) {
-        Display* d = w->connection->display;
-        if (w->gc) XFreeGC(d, w->gc);
         XDestroyWindow(d, w->xid);
         XFreeColormap(d, w->colormap);
         XFlush(d);
