@@ -65,16 +65,23 @@ start_client() {
     client_pid=$!
 }
 
+# stop_client: quits the client; the program must leave on the client's
+# request, well before the client would kill it (after about 60 s).
 stop_client() {
     rpc --quit >/dev/null 2>&1 || true
+    wait_until 20 "the program to end on the client's quit request" app_ended
     wait_until 60 "the client to exit" client_gone
     wait "$client_pid" 2>/dev/null || true
     client_pid=""
-    wait_until 30 "the program to exit with the client" app_gone
     app_pid=""
 }
 client_gone() { ! kill -0 "$client_pid" 2>/dev/null; }
-app_gone() { ! kill -0 "$app_pid" 2>/dev/null; }
+# An ended program stays a zombie until the client collects it.
+app_ended() {
+    local state
+    state=$(sed 's/.*) //' "/proc/$app_pid/stat" 2>/dev/null | cut -d' ' -f1)
+    [ -z "$state" ] || [ "$state" = Z ]
+}
 
 app_running() {
     [ "$(task_field active_task_state)" = EXECUTING ] || return 1
