@@ -6,7 +6,9 @@ start_xvfb() {
   local var=$1 n
   for n in $(seq 90 140); do
     [ -e "/tmp/.X${n}-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -screen 1 800x600x24 -nolisten tcp +extension GLX \
+    # -noreset: a server that resets whenever its last client leaves refuses
+    # connections meanwhile, and tests that connect one after another fail.
+    Xvfb ":$n" -noreset -screen 0 1024x768x24 -screen 1 800x600x24 -nolisten tcp +extension GLX \
       >/dev/null 2>&1 &
     local pid=$!
     for _ in $(seq 50); do
