@@ -3,6 +3,7 @@
 #include "boinc_api.h"
 #include "graphics_host/graphics_api.h"
 #include "graphics_host/graphics_impl.h"
+#include "platform/message_loop.h"
 #include "scene/app_graphics.h"
 #include "util.h"
 
@@ -57,6 +58,15 @@ bool render_within_limits_using(render_throttle_state& state, const render_clock
 }
 
 bool render_within_limits(int width, int height, double time) {
-    return render_within_limits_using(render_throttle, library_clock, app_graphics_draw_frame,
-                                      width, height, time);
+    const bool drawn = render_within_limits_using(render_throttle, library_clock,
+                                                  app_graphics_draw_frame, width, height, time);
+    // The first frame sets up libraries (freeglut) whose exit clean-up must not
+    // run under a later frame; exit handlers run last-registered first, so
+    // the loop's parking is registered again after theirs.
+    static bool parking_follows_frame_setup = false;
+    if (drawn && !parking_follows_frame_setup) {
+        platform::park_loop_at_process_exit();
+        parking_follows_frame_setup = true;
+    }
+    return drawn;
 }
