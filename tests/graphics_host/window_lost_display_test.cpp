@@ -36,8 +36,8 @@ class private_x_server {
         const std::string display = ":" + std::to_string(n);
         pid_ = fork();
         if (pid_ == 0) {
-            execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "640x480x24", "-nolisten",
-                   "tcp", "+extension", "GLX", static_cast<char*>(nullptr));
+            execlp("Xvfb", "Xvfb", display.c_str(), "-noreset", "-screen", "0", "640x480x24",
+                   "-nolisten", "tcp", "+extension", "GLX", static_cast<char*>(nullptr));
             _exit(127);
         }
         for (int i = 0; i < 50; ++i) {
