@@ -7,6 +7,8 @@
 #include <X11/Xutil.h>
 // clang-format on
 
+#include <algorithm>
+
 namespace {
 
 using modes_test = window_test;
@@ -79,6 +81,13 @@ TEST_P(saved_rect_test, NextOrdinaryWindowOpensWhereTheLastOneWasLeft) {
     if (c.move_first) XMoveResizeWindow(observer, host_xid(), 120, 90, 300, 200);
     set_wm_state(observer, host_xid(), c.iconic, c.maximized);
     settle();
+    // The server's size and state changes reach the window procedure as WM_SIZE.
+    if (c.move_first) {
+        EXPECT_NE(std::find(scene_calls.resizes.begin(), scene_calls.resizes.end(),
+                            std::make_pair(300, 200)),
+                  scene_calls.resizes.end());
+    }
+    EXPECT_EQ(window_state.window_visible, !c.iconic);
     set_graphics_mode(c.via_mode);
     set_graphics_mode(mode_blankscreen);
     ASSERT_NE(host_xid(), static_cast<::Window>(None));
