@@ -1,0 +1,204 @@
+#include "fault_support.h"
+
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+namespace zf_fault {
+
+int rounds(const char* name, int quick, int full) {
+    const std::string variable = std::string("ZF_FAULT_") + name;
+    if (const char* given = std::getenv(variable.c_str()); given && *given) return std::atoi(given);
+    const char* wanted = std::getenv("ZF_FAULT_FULL");
+    return wanted && *wanted && std::string(wanted) != "0" ? full : quick;
+}
+
+void report_figure(const std::string& what, const std::string& value) {
+    std::printf("[ figure   ] %s: %s\n", what.c_str(), value.c_str());
+    std::fflush(stdout);
+}
+
+void pause_for(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+namespace {
+
+// Reads the display number that Xvfb writes once it listens, or -1.
+int read_display_number(int fd, double seconds) {
+    std::string text;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (text.find('\n') == std::string::npos) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return -1;
+        pollfd waiting{fd, POLLIN, 0};
+        if (poll(&waiting, 1, static_cast<int>(left.count())) <= 0) continue;
+        char buffer[32];
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got <= 0) return -1;
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    return std::atoi(text.c_str());
+}
+
+}  // namespace
+
+// Xvfb chooses a free display itself (-displayfd), so that servers started at
+// the same time by parallel tests never race for one number.
+private_x_server::private_x_server(const std::string& screen_size) {
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+        setpgid(0, 0);
+        dup2(report[1], 3);
+        const int null_fd = open("/dev/null", O_WRONLY);
+        dup2(null_fd, STDOUT_FILENO);
+        dup2(null_fd, STDERR_FILENO);
+        execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", screen_size.c_str(), "-nolisten",
+               "tcp", "+extension", "GLX", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(report[1]);
+    const int number = pid_ > 0 ? read_display_number(report[0], 15) : -1;
+    close(report[0]);
+    if (number < 0) {
+        kill_now();
+        return;
+    }
+    name_ = ":" + std::to_string(number);
+}
+
+private_x_server::~private_x_server() { kill_now(); }
+
+void private_x_server::kill_now() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+}
+
+x_connection::x_connection(const std::string& display) : display_(XOpenDisplay(display.c_str())) {}
+
+x_connection::~x_connection() {
+    if (display_) XCloseDisplay(display_);
+}
+
+namespace {
+
+std::string title_of(Display* d, ::Window xid) {
+    char* name = nullptr;
+    XFetchName(d, xid, &name);
+    std::string title = name ? name : "";
+    if (name) XFree(name);
+    return title;
+}
+
+// A window that vanishes between the query and the look at it is no error.
+int ignore_x_errors(Display*, XErrorEvent*) { return 0; }
+
+}  // namespace
+
+std::vector<program_window> windows_titled(Display* d, const std::string& title) {
+    std::vector<program_window> found;
+    XSync(d, False);
+    auto previous = XSetErrorHandler(ignore_x_errors);
+    for (int screen = 0; screen < ScreenCount(d); ++screen) {
+        ::Window root = None;
+        ::Window parent = None;
+        ::Window* children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(d, RootWindow(d, screen), &root, &parent, &children, &count)) continue;
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes attributes{};
+            if (!XGetWindowAttributes(d, children[i], &attributes)) continue;
+            if (attributes.map_state != IsViewable || title_of(d, children[i]) != title) continue;
+            found.push_back({children[i], screen, attributes.x, attributes.y, attributes.width,
+                             attributes.height});
+        }
+        if (children) XFree(children);
+    }
+    XSync(d, False);
+    XSetErrorHandler(previous);
+    return found;
+}
+
+std::vector<unsigned long> window_pixels(Display* d, const program_window& window) {
+    std::vector<unsigned long> pixels;
+    auto previous = XSetErrorHandler(ignore_x_errors);
+    XImage* image = XGetImage(d, window.xid, 0, 0, static_cast<unsigned>(window.width),
+                              static_cast<unsigned>(window.height), AllPlanes, ZPixmap);
+    XSync(d, False);
+    XSetErrorHandler(previous);
+    if (!image) return pixels;
+    for (int y = 0; y < window.height; y += 8) {
+        for (int x = 0; x < window.width; x += 8) pixels.push_back(XGetPixel(image, x, y));
+    }
+    XDestroyImage(image);
+    return pixels;
+}
+
+long resident_kb(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    }
+    return -1;
+}
+
+bool process_running(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string content((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const auto name_end = content.rfind(')');
+    if (name_end == std::string::npos || name_end + 2 >= content.size()) return false;
+    return content[name_end + 2] != 'Z' && content[name_end + 2] != 'X';
+}
+
+checkpoint_reading read_checkpoint(const std::string& slot) {
+    checkpoint_reading reading;
+    const std::string path = slot + "/ckpt_state";
+    if (!zf_test::file_exists(path)) return reading;
+    reading.content = zf_test::read_file(path);
+    static const std::regex exact(R"(^ (\d+) \n$)");
+    std::smatch match;
+    if (std::regex_match(reading.content, match, exact)) {
+        reading.pass = std::stol(match[1]);
+    } else {
+        reading.malformed = true;
+    }
+    return reading;
+}
+
+std::vector<std::string> graphics_replies(const std::string& client_sim_output) {
+    std::vector<std::string> replies;
+    static const std::regex reply(R"(^reply (.*) at [0-9.]+ s$)");
+    std::istringstream lines(client_sim_output);
+    std::smatch match;
+    for (std::string line; std::getline(lines, line);) {
+        if (std::regex_match(line, match, reply)) replies.push_back(match[1]);
+    }
+    return replies;
+}
+
+bool wait_for_replies(zf_test::running_process& client, std::size_t count, double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (graphics_replies(client.output()).size() < count) {
+        if (std::chrono::steady_clock::now() > deadline || client.wait(0)) return false;
+        pause_for(0.02);
+    }
+    return true;
+}
+
+}  // namespace zf_fault

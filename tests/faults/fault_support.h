@@ -1,0 +1,89 @@
+// What the fault tests share: how many rounds to run, X servers of their own
+// that they may kill, the program's windows as the X server sees them, and
+// readings of a running task.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace zf_fault {
+
+// Rounds for a storm: the quick count, or the full one when ZF_FAULT_FULL is
+// set; ZF_FAULT_<name> overrides both.
+int rounds(const char* name, int quick, int full);
+
+// Prints a measured figure where both ctest and the full-count script show it.
+void report_figure(const std::string& what, const std::string& value);
+
+// An Xvfb of the test's own on a free display, so that it can be killed.
+class private_x_server {
+  public:
+    explicit private_x_server(const std::string& screen_size = "640x480x24");
+    ~private_x_server();
+    private_x_server(const private_x_server&) = delete;
+    private_x_server& operator=(const private_x_server&) = delete;
+
+    // ":N", or "" when no server could be started.
+    const std::string& name() const { return name_; }
+    void kill_now();
+
+  private:
+    pid_t pid_ = -1;
+    std::string name_;
+};
+
+// A client connection to a display, closed at the end.
+class x_connection {
+  public:
+    explicit x_connection(const std::string& display);
+    ~x_connection();
+    x_connection(const x_connection&) = delete;
+    x_connection& operator=(const x_connection&) = delete;
+    Display* get() const { return display_; }
+
+  private:
+    Display* display_;
+};
+
+struct program_window {
+    ::Window xid = None;
+    int screen = -1;
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The viewable top-level windows titled title, on every screen of d.
+std::vector<program_window> windows_titled(Display* d, const std::string& title);
+
+// Samples of the window's pixels, to tell one frame from another; empty
+// when the window cannot be read.
+std::vector<unsigned long> window_pixels(Display* d, const program_window& window);
+
+// Resident memory of a process in kB, or -1 when it is gone.
+long resident_kb(pid_t pid);
+
+// True while pid names a process that has not ended (zombies have ended).
+bool process_running(pid_t pid);
+
+// The slot's checkpoint as client_sim's task leaves it: a number, or -1 when
+// the file is absent; malformed is set when it exists but is not " N \n".
+struct checkpoint_reading {
+    long pass = -1;
+    bool malformed = false;
+    std::string content;
+};
+checkpoint_reading read_checkpoint(const std::string& slot);
+
+// The graphics replies that client_sim printed, in order ("<mode_window/>").
+std::vector<std::string> graphics_replies(const std::string& client_sim_output);
+
+// Waits until client_sim has printed at least count replies.
+bool wait_for_replies(zf_test::running_process& client, std::size_t count, double seconds);
+
+void pause_for(double seconds);
+
+}  // namespace zf_fault
