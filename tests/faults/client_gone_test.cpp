@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <ostream>
 
 #include "fault_support.h"
 
@@ -15,6 +16,8 @@ struct client_gone_case {
     const char* name;
     const char* commands_before_kill;
 };
+
+std::ostream& operator<<(std::ostream& out, const client_gone_case& c) { return out << c.name; }
 
 class ClientGone : public ::testing::TestWithParam<client_gone_case> {};
 
@@ -82,6 +85,10 @@ struct ending_message_case {
     const char* message;
     int exit_status;
 };
+
+std::ostream& operator<<(std::ostream& out, const ending_message_case& c) {
+    return out << c.message;
+}
 
 class SuspendedTask : public ::testing::TestWithParam<ending_message_case> {};
 

@@ -23,7 +23,7 @@ void report_figure(const std::string& what, const std::string& value);
 // An Xvfb of the test's own on a free display, so that it can be killed.
 class private_x_server {
   public:
-    explicit private_x_server(const std::string& screen_size = "640x480x24");
+    explicit private_x_server(const std::string& screen_size = "1024x768x24");
     ~private_x_server();
     private_x_server(const private_x_server&) = delete;
     private_x_server& operator=(const private_x_server&) = delete;

@@ -54,6 +54,7 @@ TEST(SuspendResumeStorm, WindowDrawsWhileSuspendedAndTheTaskCompletes) {
             const auto before = zf_fault::window_pixels(observer.get(), windows[0]);
             zf_fault::pause_for(0.4);
             const auto after = zf_fault::window_pixels(observer.get(), windows[0]);
+            ASSERT_FALSE(before.empty()) << "the window cannot be read";
             ++drawing_checks;
             if (!before.empty() && before != after) ++drew_while_suspended;
         } else {
