@@ -101,8 +101,8 @@ struct window_class_entry {
 
 struct x11_state {
     std::vector<window_class_entry> classes;
-    // Destroyed windows keep their record, marked dead, so that a message
-    // still queued for one finds a dead handle rather than freed memory.
+    // The last few destroyed windows keep their record, marked dead, so that a
+    // message still queued for one finds a dead handle rather than freed memory.
     std::vector<std::unique_ptr<window>> windows;
     std::vector<std::unique_ptr<gl_context>> contexts;
     gl_context* current_context = nullptr;

@@ -15,6 +15,26 @@ constexpr long window_event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMa
                                    ExposureMask | FocusChangeMask | PropertyChangeMask;
 constexpr long iconic_state = 3;
 
+// How many destroyed windows keep their record. Messages for a window are
+// queued only while it lives and are taken before the next tick, which is
+// where new windows come from, so a few records are plenty.
+constexpr std::size_t kept_dead_windows = 16;
+
+// Frees the records of all but the most recently destroyed windows.
+void forget_old_dead_windows() {
+    auto& windows = x11().windows;
+    std::size_t dead_to_keep = kept_dead_windows;
+    for (auto it = windows.end(); it != windows.begin();) {
+        --it;
+        if ((*it)->alive) continue;
+        if (dead_to_keep > 0) {
+            --dead_to_keep;
+        } else {
+            it = windows.erase(it);
+        }
+    }
+}
+
 window_class_entry* find_class(const char* name) {
     for (auto& entry : x11().classes) {
         if (entry.name == name) return &entry;
@@ -171,6 +191,7 @@ window_handle create_window(unsigned long, const char* class_name, const char* t
     if (!make_x_window(w, style, x, y, width, height)) return nullptr;
     set_window_texts(w, title ? title : "", cls->name.c_str());
     set_position_hints(w, x, y, width, height);
+    forget_old_dead_windows();
     x11().windows.push_back(std::move(record));
 
     // Windows delivers WM_CREATE inside the creating call; -1 refuses the window.

@@ -132,6 +132,14 @@ TEST_F(modes_test, EveryChangeMakesANewWindowEvenBetweenLookAlikeModes) {
     EXPECT_FALSE(XGetWindowAttributes(observer, first, &attributes)) << "old window still exists";
 }
 
+TEST_F(modes_test, ManySwitchesKeepABoundedNumberOfWindowRecords) {
+    for (int i = 0; i < 60; ++i) {
+        set_graphics_mode(i % 2 ? mode_hide_graphics : mode_blankscreen);
+        pump_for(0.005);
+    }
+    EXPECT_LE(platform::x11().windows.size(), 20u);
+}
+
 TEST_F(modes_test, FullScreenCoversTheScreenOnTopWithFocusAndHidesTheCursor) {
     set_graphics_mode(mode_window);
     set_graphics_mode(mode_fullscreen);
