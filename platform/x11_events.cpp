@@ -7,7 +7,7 @@ namespace {
 constexpr unsigned vk_menu = 0x12;
 constexpr unsigned vk_f10 = 0x79;
 constexpr int wheel_delta = 120;
-constexpr unsigned key_repeat_bit = 1u << 30;
+constexpr unsigned key_was_down_bit = 1u << 30;
 constexpr unsigned key_release_bit = 1u << 31;
 
 std::intptr_t make_lparam(int low, int high) {
@@ -60,7 +60,8 @@ void post_key(x_connection& c, window* target, const XKeyEvent& event, bool pres
     c.keys_down.set(code, press);
     const bool system = (event.state & Mod1Mask) || vk == vk_f10 || vk == vk_menu;
     std::uint32_t data = 1 | ((static_cast<std::uint32_t>(event.keycode) - 8) & 0xFF) << 16;
-    if (repeat) data |= key_repeat_bit;
+    // As Windows: bit 30 is the key's previous state, so a release has it too.
+    if (repeat || !press) data |= key_was_down_bit;
     if (!press) data |= key_release_bit;
     const unsigned message =
         press ? (system ? wm_syskeydown : wm_keydown) : (system ? wm_syskeyup : wm_keyup);

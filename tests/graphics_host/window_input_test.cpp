@@ -105,7 +105,8 @@ TEST_P(scene_input_test, KeysReachTheSceneWithWindowsKeyData) {
         EXPECT_EQ(static_cast<unsigned>(press.key_data), 1u | (scan_code << 16));
         EXPECT_FALSE(release.press);
         EXPECT_EQ(release.key, expected_vk[i]);
-        EXPECT_EQ(static_cast<unsigned>(release.key_data), 1u | (scan_code << 16) | (1u << 31));
+        EXPECT_EQ(static_cast<unsigned>(release.key_data),
+                  1u | (scan_code << 16) | (1u << 30) | (1u << 31));
     }
     EXPECT_EQ(window_state.current_graphics_mode, GetParam());
 }
