@@ -2,6 +2,8 @@
 // graphics requests into the process-wide request record.
 #include "graphics_host/graphics_mode.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -23,8 +25,9 @@ using name_field = char[graphics_request_name_max + 1];
 void decode_name(const char* text, const char* tag, name_field& field) {
     // The library cuts to its buffer before trimming and unescaping, so give it
     // room for the whole text and cut the finished name ourselves.
-    std::string parsed(std::strlen(text) + 1, '\0');
-    if (!parse_str(text, tag, parsed.data(), static_cast<int>(parsed.size()))) return;
+    const std::size_t room = std::min<std::size_t>(std::strlen(text) + 1, INT_MAX);
+    std::string parsed(room, '\0');
+    if (!parse_str(text, tag, parsed.data(), static_cast<int>(room))) return;
     std::size_t length = std::strlen(parsed.c_str());
     if (length > graphics_request_name_max) length = graphics_request_name_max;
     std::memcpy(field, parsed.data(), length);
@@ -43,6 +46,7 @@ int decode_mode(const char* text) {
 }  // namespace
 
 void decode_graphics_request(const char* text, graphics_request_type& record) {
+    if (!text) return;
     decode_name(text, "<window_station>", record.window_station);
     decode_name(text, "<desktop>", record.desktop);
     decode_name(text, "<display>", record.display);
