@@ -26,7 +26,7 @@ status=0
 for target in "${targets[@]}"; do
   start=$(date +%s)
   "$build/bin/$target" "$@" >"$build/$target.log" 2>&1 || status=1
-  grep -E '^\[ (figure|  FAILED|       OK|  SKIPPED) ' "$build/$target.log" || true
+  grep -E '^\[ *(figure|FAILED|OK|SKIPPED) *\]' "$build/$target.log" || true
   echo "$target: $(( $(date +%s) - start )) s"
 done
 exit $status

@@ -58,7 +58,11 @@ std::string run_case(const display_gone_case& c) {
     zf_fault::pause_for(0.5);
     client.write_input("resume\n");
     client.close_input();
-    if (!client.wait(150)) return "the task did not end\n" + client.output();
+    if (!client.wait(150)) {
+        return "the task did not end\n" +
+               zf_fault::thread_states(zf_test::task_pid_in(client.output())) + client.output() +
+               zf_test::read_file(slot + "/stderr.txt");
+    }
     const std::string log = zf_test::read_file(slot + "/stderr.txt");
     if (client.exit_status() != 0) {
         return "exit status " + std::to_string(client.exit_status()) + "\n" + client.output() + log;

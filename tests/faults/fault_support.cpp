@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -156,6 +157,21 @@ long resident_kb(pid_t pid) {
         if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
     }
     return -1;
+}
+
+std::string thread_states(pid_t pid) {
+    std::string states;
+    const std::string base = "/proc/" + std::to_string(pid) + "/task";
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(base, ignored)) {
+        const std::string stat = zf_test::read_file(entry.path().string() + "/stat");
+        const auto name_end = stat.rfind(')');
+        const char state =
+            name_end != std::string::npos && name_end + 2 < stat.size() ? stat[name_end + 2] : '?';
+        states += "thread " + entry.path().filename().string() + " " + state + " " +
+                  zf_test::read_file(entry.path().string() + "/wchan") + "\n";
+    }
+    return states;
 }
 
 bool process_running(pid_t pid) {

@@ -66,6 +66,10 @@ std::vector<unsigned long> window_pixels(Display* d, const program_window& windo
 // Resident memory of a process in kB, or -1 when it is gone.
 long resident_kb(pid_t pid);
 
+// Each thread of a process with its state and kernel wait channel, to show
+// where a task that does not end is stuck.
+std::string thread_states(pid_t pid);
+
 // True while pid names a process that has not ended (zombies have ended).
 bool process_running(pid_t pid);
 
