@@ -59,12 +59,18 @@ int read_display_number(int fd, double seconds) {
 // Xvfb chooses a free display itself (-displayfd), so that servers started at
 // the same time by parallel tests never race for one number.
 private_x_server::private_x_server(const std::string& screen_size) {
+    // A busy machine may keep a server from reporting in time: try again.
+    for (int attempt = 0; attempt < 3 && name_.empty(); ++attempt) start(screen_size);
+}
+
+void private_x_server::start(const std::string& screen_size) {
     int report[2];
     if (pipe2(report, O_CLOEXEC) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
         setpgid(0, 0);
         dup2(report[1], 3);
+        fcntl(3, F_SETFD, 0);  // dup2 onto itself would keep close-on-exec
         const int null_fd = open("/dev/null", O_WRONLY);
         dup2(null_fd, STDOUT_FILENO);
         dup2(null_fd, STDERR_FILENO);
@@ -73,7 +79,7 @@ private_x_server::private_x_server(const std::string& screen_size) {
         _exit(127);
     }
     close(report[1]);
-    const int number = pid_ > 0 ? read_display_number(report[0], 15) : -1;
+    const int number = pid_ > 0 ? read_display_number(report[0], 20) : -1;
     close(report[0]);
     if (number < 0) {
         kill_now();

@@ -33,6 +33,8 @@ class private_x_server {
     void kill_now();
 
   private:
+    void start(const std::string& screen_size);
+
     pid_t pid_ = -1;
     std::string name_;
 };
