@@ -2,18 +2,24 @@
 // the first display mode, then messages until the process ends.
 #include "boinc_api.h"
 #include "graphics_host/graphics_mode.h"
+#include "graphics_host/suspended_end_watch.h"
 #include "graphics_host/windows_opengl.h"
 #include "platform/message_loop.h"
 
 namespace {
 constexpr unsigned frame_timer_period_ms = 30;
+
+void on_frame_timer() {
+    frame_timer_tick();
+    end_suspended_task_if_asked();
 }
+}  // namespace
 
 void graphics_event_loop() {
     // The job ends the process from its own thread while this one may be drawing.
     platform::park_loop_at_process_exit();
     register_window_class();
-    platform::set_thread_timer(frame_timer_period_ms, frame_timer_tick);
+    platform::set_thread_timer(frame_timer_period_ms, on_frame_timer);
     set_graphics_mode(boinc_is_standalone() ? mode_window : mode_hide_graphics);
 
     platform::message msg;
