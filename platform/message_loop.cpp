@@ -42,7 +42,7 @@ std::atomic<std::thread::id> loop_thread{};
 
 // Long enough for any frame to end; a loop that never comes back (blocked
 // in a library) must not hold the exit up for ever.
-constexpr auto longest_park_wait = std::chrono::seconds(2);
+constexpr auto longest_park_wait = std::chrono::seconds(10);
 
 void park_if_process_exiting() {
     if (!process_exiting.load()) return;
