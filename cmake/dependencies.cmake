@@ -7,7 +7,7 @@ find_package(Threads REQUIRED)
 
 add_library(boinc_app INTERFACE)
 target_include_directories(boinc_app SYSTEM INTERFACE
-  ${BOINC_INCLUDE_DIR} ${BOINC_INCLUDE_DIR}/lib ${BOINC_INCLUDE_DIR}/api)
+  ${BOINC_INCLUDE_DIR} ${BOINC_INCLUDE_DIR}/lib)
 target_link_libraries(boinc_app INTERFACE ${BOINC_API_SHARED_LIB} ${BOINC_SHARED_LIB} Threads::Threads)
 
 find_package(X11 REQUIRED)

@@ -128,8 +128,8 @@ bool set_thread_timer(unsigned period_ms, timer_procedure procedure) {
     }
     const timespec period{static_cast<time_t>(period_ms / 1000),
                           static_cast<long>(period_ms % 1000) * 1000000L};
-    const itimerspec spec{period, period};
-    if (timerfd_settime(queue_state().timer_fd, 0, &spec, nullptr) != 0) return false;
+    const itimerspec schedule{period, period};
+    if (timerfd_settime(queue_state().timer_fd, 0, &schedule, nullptr) != 0) return false;
     queue_state().on_timer = procedure;
     return true;
 }

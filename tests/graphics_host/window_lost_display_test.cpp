@@ -3,6 +3,7 @@
 // clang-format off
 #include "tests/graphics_host/window_fixture.h"
 // clang-format on
+#include "private_x_server.h"
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -13,53 +14,11 @@
 
 namespace {
 
-// An X server of the test's own, so that it can be killed.
-class private_x_server {
-  public:
-    private_x_server() {
-        for (int n = 150; n < 200 && name_.empty(); ++n) {
-            if (access(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), F_OK) == 0) continue;
-            start(n);
-        }
-    }
-    ~private_x_server() { kill_now(); }
-    const std::string& name() const { return name_; }
-    void kill_now() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
-
-  private:
-    void start(int n) {
-        const std::string display = ":" + std::to_string(n);
-        pid_ = fork();
-        if (pid_ == 0) {
-            execlp("Xvfb", "Xvfb", display.c_str(), "-noreset", "-screen", "0", "640x480x24",
-                   "-nolisten", "tcp", "+extension", "GLX", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        for (int i = 0; i < 50; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            if (Display* d = XOpenDisplay(display.c_str())) {
-                XCloseDisplay(d);
-                name_ = display;
-                return;
-            }
-            if (waitpid(pid_, nullptr, WNOHANG) == pid_) break;
-        }
-        kill_now();
-    }
-
-    pid_t pid_ = -1;
-    std::string name_;
-};
 
 using lost_display_test = window_test;
 
 TEST_F(lost_display_test, WindowGoesAwayQuietlyAndTheNextOneOpensElsewhere) {
-    private_x_server server;
+    private_x_server server(150);
     if (server.name().empty()) GTEST_SKIP() << "cannot start a private Xvfb";
     name_desktop(server.name(), "0");
     set_graphics_mode(mode_fullscreen);
