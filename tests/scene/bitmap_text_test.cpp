@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <string>
@@ -15,7 +16,7 @@ namespace {
 
 // Starts an X server of this process's own, which the test may kill; returns its
 // display name, or "" when none could be started.
-std::string start_private_x_server(pid_t& server) {
+std::string try_start_private_x_server(pid_t& server) {
     int pipe_ends[2];
     if (pipe(pipe_ends) != 0) return "";
     server = fork();
@@ -27,10 +28,25 @@ std::string start_private_x_server(pid_t& server) {
     }
     close(pipe_ends[1]);
     char number[16] = "";
-    const ssize_t length = read(pipe_ends[0], number, sizeof(number) - 1);
+    ssize_t length;
+    do {
+        length = read(pipe_ends[0], number, sizeof(number) - 1);
+    } while (length < 0 && errno == EINTR);
     close(pipe_ends[0]);
-    if (server < 0 || length <= 0) return "";
+    if (server < 0 || length <= 0) {
+        if (server > 0) waitpid(server, nullptr, 0);
+        return "";
+    }
     return ":" + std::string(number, static_cast<size_t>(length - 1));
+}
+
+// A busy machine sometimes loses a start ("Cannot write display number"): retry.
+std::string start_private_x_server(pid_t& server) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const std::string display = try_start_private_x_server(server);
+        if (!display.empty()) return display;
+    }
+    return "";
 }
 
 TEST(BitmapFontsDeathTest, UnopenableDisplayFailsTheSetUpInsteadOfEndingTheProcess) {
