@@ -33,25 +33,29 @@ struct message_queue_state {
     timer_procedure on_timer = nullptr;
 };
 
-// Never destroyed: the job ends the process with exit() on another thread
-// while this thread may still be inside the loop.
 // Written by the exiting thread, read by the loop's thread.
 std::atomic<bool> process_exiting{false};
 std::atomic<bool> loop_parked{false};
+std::atomic<int> process_exit_status{0};
 std::atomic<std::thread::id> loop_thread{};
 
 // Long enough for any frame to end; a loop that never comes back (blocked
 // in a library) must not hold the exit up for ever.
 constexpr auto longest_park_wait = std::chrono::seconds(10);
+// An exit-time clean-up that hangs (seen with libraries tidying up a lost X
+// connection) must not keep the task alive: the parked thread ends it then.
+constexpr auto longest_exit_clean_up = std::chrono::seconds(15);
 
 void park_if_process_exiting() {
     if (!process_exiting.load()) return;
     loop_parked.store(true);
-    for (;;) pause();
+    std::this_thread::sleep_for(longest_exit_clean_up);
+    _exit(process_exit_status.load());
 }
 
-void wait_for_loop_to_park() {
+void wait_for_loop_to_park(int status, void*) {
     if (std::this_thread::get_id() == loop_thread.load()) return;  // the loop itself exits
+    process_exit_status.store(status);
     process_exiting.store(true);
     const auto deadline = std::chrono::steady_clock::now() + longest_park_wait;
     while (!loop_parked.load() && std::chrono::steady_clock::now() < deadline) {
@@ -59,6 +63,8 @@ void wait_for_loop_to_park() {
     }
 }
 
+// Never destroyed: the job ends the process with exit() on another thread
+// while this thread may still be inside the loop.
 message_queue_state& queue_state() {
     static message_queue_state* const state = std::make_unique<message_queue_state>().release();
     return *state;
@@ -136,7 +142,7 @@ bool set_thread_timer(unsigned period_ms, timer_procedure procedure) {
 
 void park_loop_at_process_exit() {
     loop_thread.store(std::this_thread::get_id());
-    std::atexit(wait_for_loop_to_park);
+    on_exit(wait_for_loop_to_park, nullptr);
 }
 
 void add_event_source(int fd, source_pump pump, void* context) {

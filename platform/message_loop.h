@@ -44,7 +44,8 @@ bool set_thread_timer(unsigned period_ms, timer_procedure procedure);
 
 // Keeps the loop's thread out of the window system and GL while another
 // thread ends the process: at exit, the loop stops at its next message and
-// never resumes, so the libraries' exit-time clean-up never runs under a frame.
+// never resumes, so the libraries' exit-time clean-up never runs under a frame;
+// should that clean-up hang, the stopped loop ends the process with exit's status.
 void park_loop_at_process_exit();
 
 // An event source: `pump` moves whatever the source has ready into the queue
