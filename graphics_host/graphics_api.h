@@ -16,6 +16,12 @@ struct startup_hooks_type {
 // status when that fails, otherwise 0 once the event loop has ended.
 int boinc_init_graphics(worker_function_type worker);
 
+// The library's finish, for the worker thread. Once finishing, the library no
+// longer reads the core client's messages, so a suspension that reached the
+// worker during the finish's wait could never be lifted: the worker takes no
+// suspension from here on.
+[[noreturn]] void finish_on_worker(int status);
+
 // Throttle settings, read on every throttle call; 0 switches a limit off.
 extern double max_frames_per_second;
 extern double max_graphics_cpu_fraction;

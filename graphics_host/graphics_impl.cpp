@@ -12,6 +12,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #include "boinc_api.h"
 #include "error_numbers.h"
@@ -57,6 +58,12 @@ unsigned worker_thread_entry(void*) {
 void fill_startup_hooks() {
     startup_hooks.library_startup = start_library_on_main_thread;
     startup_hooks.worker_timer_setup = register_calling_thread_as_worker;
+}
+
+void finish_on_worker(int status) {
+    set_alarm_signal_blocked(true);
+    boinc_finish(status);
+    std::abort();  // the library's finish does not return
 }
 
 int start_graphics_with_hooks(BOINC_OPTIONS& options, worker_function_type worker,

@@ -9,6 +9,7 @@
 #include "boinc_api.h"
 #include "error_numbers.h"
 #include "filesys.h"
+#include "graphics_host/graphics_api.h"
 #include "job/checkpoint.h"
 #include "job/job_limits.h"
 #include "scene/app_graphics.h"
@@ -32,13 +33,13 @@ std::FILE* open_output_file() {
     const int rc = boinc_resolve_filename("out.txt", out_path, sizeof out_path);
     if (rc) {
         std::fprintf(stderr, "worker: cannot resolve output file name.\n");
-        boinc_finish(rc);
+        finish_on_worker(rc);
     }
     std::FILE* out = boinc_fopen(out_path, "a");
     if (!out) {
         std::fprintf(stderr, "worker: cannot open output file %s.\n", out_path);
         std::fflush(nullptr);
-        boinc_finish(ERR_FOPEN);
+        finish_on_worker(ERR_FOPEN);
     }
     return out;
 }
@@ -167,5 +168,5 @@ void do_work() {
 
     std::fprintf(stderr, "worker: all done\nBlow me down!\n");
     std::fflush(nullptr);
-    boinc_finish(0);
+    finish_on_worker(0);
 }
