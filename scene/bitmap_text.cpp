@@ -26,6 +26,11 @@ jmp_buf glut_init_failure;
 
 [[noreturn]] void abandon_glut_init(const char*, va_list) { longjmp(glut_init_failure, 1); }
 
+// The X server can die while glutInit talks to it. Xlib would then end the
+// process, or hand GLX empty replies that it reads through; glutInit is left
+// as for freeglut's own errors, and its dead connection is never used again.
+[[noreturn]] int abandon_glut_init_on_lost_connection(Display*) { longjmp(glut_init_failure, 1); }
+
 // freeglut's warnings would put lines into the log that the scene does not write.
 void ignore_glut_warning(const char*, va_list) {}
 
@@ -50,14 +55,18 @@ bool run_glut_init(const char* display_name) {
     snprintf(name, sizeof(name), "%s", display_name);
     char* argv[] = {program, option, name, nullptr};
     int argc = 3;
+    static XIOErrorHandler usual_io_error_handler;
     glutInitWarningFunc(ignore_glut_warning);
     glutInitErrorFunc(abandon_glut_init);
+    usual_io_error_handler = XSetIOErrorHandler(abandon_glut_init_on_lost_connection);
     if (setjmp(glut_init_failure) != 0) {
         glutInitErrorFunc(nullptr);
+        XSetIOErrorHandler(usual_io_error_handler);
         return false;
     }
     glutInit(&argc, argv);
     glutInitErrorFunc(nullptr);
+    XSetIOErrorHandler(usual_io_error_handler);
     on_exit(end_exit_on_lost_connection, nullptr);
     return true;
 }

@@ -30,11 +30,16 @@ class private_x_server {
         ::kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
         pid_ = -1;
+        // A killed server leaves its lock and socket, which would keep the
+        // number from the next test that looks for a free one.
+        unlink(("/tmp/.X" + std::to_string(number_) + "-lock").c_str());
+        unlink(("/tmp/.X11-unix/X" + std::to_string(number_)).c_str());
     }
 
   private:
     void start(int n) {
         const std::string display = ":" + std::to_string(n);
+        number_ = n;
         pid_ = fork();
         if (pid_ == 0) {
             execlp("Xvfb", "Xvfb", display.c_str(), "-noreset", "-screen", "0", "640x480x24",
@@ -54,5 +59,6 @@ class private_x_server {
     }
 
     pid_t pid_ = -1;
+    int number_ = -1;
     std::string name_;
 };

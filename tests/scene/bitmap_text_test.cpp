@@ -7,9 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "../graphics_host/private_x_server.h"
 
@@ -51,6 +53,41 @@ TEST(BitmapFontsDeathTest, LostXServerLeavesTheExitStatusAsTheJobGaveIt) {
             std::exit(5);
         },
         testing::ExitedWithCode(5), "");
+}
+
+// The X server dies at moments spread over the set-up's talk with it: each
+// time the set-up returns, and the process exits with the status it chose.
+TEST(BitmapFonts, ServerDyingDuringTheSetUpNeverEndsTheProcess) {
+    using clock = std::chrono::steady_clock;
+    auto run_set_up_while_server_dies = [](std::chrono::microseconds delay) {
+        private_x_server server(260);
+        if (server.name().empty()) return -1;
+        const pid_t child = fork();
+        if (child == 0) {
+            alarm(20);  // a hang shows as SIGALRM
+            initialize_bitmap_fonts(server.name().c_str());
+            std::exit(7);
+        }
+        if (delay.count() >= 0) {
+            std::this_thread::sleep_for(delay);
+            server.kill_now();
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return status;
+    };
+    const auto start = clock::now();
+    const int live_status = run_set_up_while_server_dies(std::chrono::microseconds(-1));
+    if (live_status == -1) GTEST_SKIP() << "cannot start a private Xvfb";
+    ASSERT_TRUE(WIFEXITED(live_status) && WEXITSTATUS(live_status) == 7);
+    const auto set_up = std::chrono::duration_cast<std::chrono::microseconds>(clock::now() - start);
+    const int attempts = 20;
+    for (int i = 0; i < attempts; ++i) {
+        const int status = run_set_up_while_server_dies(set_up * i / attempts);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 7)
+            << "server killed after " << (set_up * i / attempts).count() << " us: wait status "
+            << status;
+    }
 }
 
 }  // namespace
