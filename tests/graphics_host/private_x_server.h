@@ -30,6 +30,7 @@ class private_x_server {
         ::kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
         pid_ = -1;
+        if (name_.empty()) return;  // never ours: the lock may be another server's
         // A killed server leaves its lock and socket, which would keep the
         // number from the next test that looks for a free one.
         unlink(("/tmp/.X" + std::to_string(number_) + "-lock").c_str());

@@ -15,7 +15,17 @@ void fake_key(Display* d, KeySym sym, bool press) {
     XTestFakeKeyEvent(d, XKeysymToKeycode(d, sym), press ? True : False, CurrentTime);
 }
 
+// XTest moves the pointer only within the screen it is on, and another test
+// may have left it on the display's second screen: a warp brings it back.
 void fake_motion(Display* d, int x, int y) {
+    ::Window root = None, child = None;
+    int root_x = 0, root_y = 0, window_x = 0, window_y = 0;
+    unsigned mask = 0;
+    const ::Window screen_root = RootWindow(d, DefaultScreen(d));
+    if (!XQueryPointer(d, screen_root, &root, &child, &root_x, &root_y, &window_x, &window_y,
+                       &mask)) {
+        XWarpPointer(d, None, screen_root, 0, 0, 0, 0, x, y);
+    }
     XTestFakeMotionEvent(d, DefaultScreen(d), x, y, CurrentTime);
 }
 
