@@ -7,7 +7,7 @@ build=${1:-$root/build}
 shift || true
 
 packages=(
-  build-essential cmake pkg-config clang
+  build-essential cmake pkg-config clang libclang-rt-14-dev
   libboinc-app-dev
   libx11-dev libxtst-dev libgl-dev libglu1-mesa-dev freeglut3-dev libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
