@@ -24,14 +24,18 @@ struct geometry {
     unsigned depth = 0;
 };
 
+// The library's own definition of a function that this file replaces; null
+// when there is none.
+template <typename Function>
+Function next_definition(const char* name) {
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
 using get_geometry_function = Status (*)(Display*, Drawable, Window*, int*, int*, unsigned*,
                                          unsigned*, unsigned*, unsigned*);
-
-get_geometry_function libx11_get_geometry() {
-    static const auto function =
-        reinterpret_cast<get_geometry_function>(dlsym(RTLD_NEXT, "XGetGeometry"));
-    return function;
-}
+using extension_reply_function = xcb_query_extension_reply_t* (*)(xcb_connection_t*,
+                                                                  xcb_query_extension_cookie_t,
+                                                                  xcb_generic_error_t**);
 
 // The renderer asks only about the few windows it draws to, so a handful of
 // recent answers is enough; older ones are overwritten in turn.
@@ -89,8 +93,8 @@ recent_geometries& geometries() {
 extern "C" Status XGetGeometry(Display* display, Drawable drawable, Window* root, int* x, int* y,
                                unsigned* width, unsigned* height, unsigned* border,
                                unsigned* depth) {
+    static const auto real = next_definition<get_geometry_function>("XGetGeometry");
     geometry g;
-    const get_geometry_function real = libx11_get_geometry();
     const Status answered = real ? real(display, drawable, &g.root, &g.x, &g.y, &g.width, &g.height,
                                         &g.border, &g.depth)
                                  : 0;
@@ -115,11 +119,8 @@ extern "C" Status XGetGeometry(Display* display, Drawable drawable, Window* root
 extern "C" xcb_query_extension_reply_t* xcb_query_extension_reply(
     xcb_connection_t* connection, xcb_query_extension_cookie_t cookie,
     xcb_generic_error_t** error) {
-    using reply_function =
-        xcb_query_extension_reply_t* (*)(xcb_connection_t*, xcb_query_extension_cookie_t,
-                                         xcb_generic_error_t**);
     static const auto libxcb_reply =
-        reinterpret_cast<reply_function>(dlsym(RTLD_NEXT, "xcb_query_extension_reply"));
+        next_definition<extension_reply_function>("xcb_query_extension_reply");
     xcb_query_extension_reply_t* reply =
         libxcb_reply ? libxcb_reply(connection, cookie, error) : nullptr;
     if (reply) return reply;

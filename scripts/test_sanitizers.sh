@@ -23,10 +23,13 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-verify_asan_link_order=0:detect_leaks=1:stri
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=$root/scripts/tsan.supp}
 
-source "$root/scripts/xvfb.sh"
-start_xvfb ZF_TEST_DISPLAY
-start_xvfb ZF_TEST_DISPLAY2
-trap stop_all_xvfb EXIT
+# The fuzzers need no display.
+if [ "$which" != fuzz ]; then
+  source "$root/scripts/xvfb.sh"
+  start_xvfb ZF_TEST_DISPLAY
+  start_xvfb ZF_TEST_DISPLAY2
+  trap stop_all_xvfb EXIT
+fi
 
 # Prints how long the named stage took.
 timed() {
