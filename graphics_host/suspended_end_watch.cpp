@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 #include "app_ipc.h"
@@ -31,11 +32,15 @@ int core_client_pid() {
     return pid;
 }
 
+// A client under another account than the task's, as sandboxed installs run
+// it, answers EPERM while it lives: only ESRCH says that it is gone.
+bool process_gone(int pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
+
 end_reason reason_to_end(const BOINC_STATUS& status) {
     if (status.abort_request) return end_reason::abort;
     if (status.quit_request) return end_reason::quit;
     const int client = core_client_pid();
-    if (status.no_heartbeat || (client > 0 && kill(client, 0) != 0)) return end_reason::client_gone;
+    if (status.no_heartbeat || (client > 0 && process_gone(client))) return end_reason::client_gone;
     return end_reason::none;
 }
 
@@ -44,8 +49,9 @@ end_reason reason_to_end(const BOINC_STATUS& status) {
 [[noreturn]] void end_now(end_reason reason) {
     const bool aborted = reason == end_reason::abort;
     std::fprintf(stderr, "APP: %s while suspended; ending the task.\n",
-                 aborted ? "aborted" : reason == end_reason::quit ? "asked to quit"
-                                                                   : "core client gone");
+                 aborted                      ? "aborted"
+                 : reason == end_reason::quit ? "asked to quit"
+                                              : "core client gone");
     std::fflush(stderr);
     _exit(aborted ? EXIT_ABORTED_BY_CLIENT : 0);
 }

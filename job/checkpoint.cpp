@@ -81,6 +81,15 @@ int do_checkpoint(int pass) {
     return 0;
 }
 
+bool output_on_disk(std::FILE* out) {
+    if (std::fflush(out) != 0) return false;
+    int rc;
+    do {
+        rc = fsync(fileno(out));
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0 || errno == EINVAL || errno == EROFS;
+}
+
 bool read_checkpoint(int& pass) {
     char ckpt_path[path_size];
     boinc_resolve_filename(checkpoint_logical_name, ckpt_path, sizeof ckpt_path);

@@ -89,6 +89,17 @@ void leave_if_output_lost(std::FILE* out) {
     boinc_temporary_exit(retry_after_write_failure_seconds, "cannot write the output file");
 }
 
+// Linux may drop the data of a failed sync and let a later one succeed, so no
+// later checkpoint could be trusted either: leave for a retry from the last
+// one, which counts only output known to be on disk.
+void leave_unless_output_on_disk(std::FILE* out) {
+    if (output_on_disk(out)) return;
+    std::fprintf(stderr, "worker: cannot sync the output file to disk (%s); leaving for a retry.\n",
+                 std::strerror(errno));
+    std::fflush(nullptr);
+    boinc_temporary_exit(retry_after_write_failure_seconds, "cannot sync the output file");
+}
+
 void poster_burn() {
     for (long n = 0; n < burn_loop_length; ++n) burn_sink = std::rand() * poster_phase_factor;
 }
@@ -120,6 +131,8 @@ void write_closing_report(std::FILE* out, double cpu_time) {
     std::fprintf(out, "\nBlow me down!\n");
     std::fflush(out);
     leave_if_output_lost(out);
+    // The client takes the file as the result once the task has finished.
+    leave_unless_output_on_disk(out);
 }
 
 }  // namespace
@@ -138,7 +151,10 @@ void run_job_pass(std::FILE* out, int pass, double cpu_time) {
     if (pass % report_interval == 0) write_progress_line(out, pass, cpu_time, fraction);
     std::fflush(nullptr);
     leave_if_output_lost(out);
-    if (boinc_time_to_checkpoint()) do_checkpoint(pass);
+    if (boinc_time_to_checkpoint()) {
+        leave_unless_output_on_disk(out);
+        do_checkpoint(pass);
+    }
     burn_pass();
 }
 

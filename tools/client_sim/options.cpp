@@ -16,6 +16,7 @@ enum option_id {
     opt_window,
     opt_stop_on_timeout,
     opt_prepare_only,
+    opt_task_uid,
     opt_help,
     opt_user_name,
     opt_authenticator,
@@ -42,6 +43,7 @@ const option long_options[] = {
     {"window", no_argument, nullptr, opt_window},
     {"stop-on-timeout", no_argument, nullptr, opt_stop_on_timeout},
     {"prepare-only", no_argument, nullptr, opt_prepare_only},
+    {"task-uid", required_argument, nullptr, opt_task_uid},
     {"help", no_argument, nullptr, opt_help},
     {"user-name", required_argument, nullptr, opt_user_name},
     {"authenticator", required_argument, nullptr, opt_authenticator},
@@ -111,6 +113,11 @@ bool apply_option(int id, const char* name, const char* value, client_sim_option
         case opt_prepare_only:
             o.prepare_only = true;
             return true;
+        case opt_task_uid:
+            if (!parse_int_value(name, value, o.task_uid)) return false;
+            if (o.task_uid >= 0) return true;
+            std::fprintf(stderr, "client_sim: --%s needs a user id, not \"%s\"\n", name, value);
+            return false;
         case opt_user_name:
             init.user_name = value;
             return true;
@@ -205,6 +212,10 @@ Running:
   --stop-on-timeout     a wait that times out kills the task, and client_sim
                         then exits with status 124
   --prepare-only        prepare the slot directory, print its path and exit
+  --task-uid UID        run the task under user id UID and its group from the
+                        password database (or group id UID), as a sandboxed
+                        client does; the slot directory and the files
+                        client_sim writes become UID's. Needs root
   -h, --help            show this text
 
 Init data, written to init_data.xml (defaults in brackets):

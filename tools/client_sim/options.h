@@ -30,6 +30,7 @@ struct client_sim_options {
     bool window_at_start = false;
     bool stop_on_wait_timeout = false;
     bool prepare_only = false;
+    int task_uid = -1;  // -1: the task runs as client_sim does
     init_data_values init;
 };
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,7 +65,10 @@ std::string absolute_program(const std::string& program) {
 class client_session {
   public:
     client_session(const client_sim_options& options, progress_display& display)
-        : options_(options), display_(display), heartbeat_on_(options.heartbeat) {}
+        : options_(options), display_(display), heartbeat_on_(options.heartbeat) {
+        if (options.task_uid >= 0)
+            task_account_ = account_of_uid(static_cast<uid_t>(options.task_uid));
+    }
 
     int run();
 
@@ -84,6 +88,7 @@ class client_session {
 
     const client_sim_options& options_;
     progress_display& display_;
+    std::optional<task_account> task_account_;
     std::string slot_;
     shared_memory_file memory_;
     task_process task_;
@@ -121,6 +126,10 @@ bool client_session::prepare_slot() {
     if (int status = memory_.create(slot_); status != 0) {
         std::fprintf(stderr, "client_sim: cannot create the shared memory in %s: error %d\n",
                      slot_.c_str(), status);
+        return false;
+    }
+    if (task_account_ && !hand_slot_to(slot_, task_account_->uid, task_account_->gid, error)) {
+        std::fprintf(stderr, "client_sim: %s\n", error.c_str());
         return false;
     }
     clear_end_marks(slot_);
@@ -291,7 +300,7 @@ int client_session::run() {
         options_.program.empty() ? program_beside_self() : absolute_program(options_.program);
     catch_interrupts();
     start_ = std::chrono::steady_clock::now();
-    if (!task_.start(program, slot_, error)) {
+    if (!task_.start(program, slot_, task_account_, error)) {
         std::fprintf(stderr, "client_sim: %s\n", error.c_str());
         return 1;
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app_ipc.h"
+#include "shmem.h"
 
 namespace {
 
@@ -59,6 +60,18 @@ std::string prepare_slot_dir(const std::string& requested, std::string& error) {
     std::string absolute = absolute_path(dir);
     if (absolute.empty()) error = "cannot find " + dir + ": " + std::strerror(errno);
     return absolute;
+}
+
+bool hand_slot_to(const std::string& dir, uid_t uid, gid_t gid, std::string& error) {
+    for (const std::string& path :
+         {dir, dir + "/" + INIT_DATA_FILE, dir + "/" + MMAPPED_FILE_NAME}) {
+        if (chown(path.c_str(), uid, gid) != 0) {
+            error = "cannot give " + path + " to user id " + std::to_string(uid) + ": " +
+                    std::strerror(errno);
+            return false;
+        }
+    }
+    return true;
 }
 
 void clear_end_marks(const std::string& dir) {

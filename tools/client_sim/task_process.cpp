@@ -1,6 +1,8 @@
 #include "task_process.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,8 +12,14 @@
 
 namespace {
 
+// The group first: once the user id is dropped, the group can no longer be set.
+bool become(const task_account& account) {
+    return setgroups(0, nullptr) == 0 && setgid(account.gid) == 0 && setuid(account.uid) == 0;
+}
+
 // Runs in the child between fork and exec: only async-signal-safe calls.
-[[noreturn]] void exec_in_child(const char* program, const char* dir, int error_pipe) {
+[[noreturn]] void exec_in_child(const char* program, const char* dir,
+                                const std::optional<task_account>& account, int error_pipe) {
     setpgid(0, 0);
     sigset_t none;
     sigemptyset(&none);
@@ -19,7 +27,7 @@ namespace {
     signal(SIGPIPE, SIG_DFL);
     int null_input = open("/dev/null", O_RDONLY);
     if (null_input >= 0) dup2(null_input, STDIN_FILENO);
-    if (chdir(dir) == 0) {
+    if ((!account || become(*account)) && chdir(dir) == 0) {
         char* const argv[] = {const_cast<char*>(program), nullptr};
         execv(program, argv);
     }
@@ -31,6 +39,11 @@ namespace {
 
 }  // namespace
 
+task_account account_of_uid(uid_t uid) {
+    const passwd* entry = getpwuid(uid);
+    return {uid, entry ? entry->pw_gid : static_cast<gid_t>(uid)};
+}
+
 task_process::~task_process() {
     if (pid_ > 0 && !ended_) {
         kill(pid_, SIGKILL);
@@ -38,7 +51,8 @@ task_process::~task_process() {
     }
 }
 
-bool task_process::start(const std::string& program, const std::string& dir, std::string& error) {
+bool task_process::start(const std::string& program, const std::string& dir,
+                         const std::optional<task_account>& account, std::string& error) {
     int error_pipe[2];
     if (pipe2(error_pipe, O_CLOEXEC) != 0) {
         error = std::string("pipe: ") + std::strerror(errno);
@@ -51,7 +65,7 @@ bool task_process::start(const std::string& program, const std::string& dir, std
         close(error_pipe[1]);
         return false;
     }
-    if (child == 0) exec_in_child(program.c_str(), dir.c_str(), error_pipe[1]);
+    if (child == 0) exec_in_child(program.c_str(), dir.c_str(), account, error_pipe[1]);
     close(error_pipe[1]);
     int exec_errno = 0;
     ssize_t got;

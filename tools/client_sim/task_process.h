@@ -3,7 +3,18 @@
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
+
+// The account a task runs under when it is not client_sim's own.
+struct task_account {
+    uid_t uid;
+    gid_t gid;
+};
+
+// uid with its primary group from the password database, or with the group
+// of the same number when it has no entry there.
+task_account account_of_uid(uid_t uid);
 
 class task_process {
   public:
@@ -15,8 +26,10 @@ class task_process {
 
     // Starts program in dir, in a process group of its own (so that a
     // terminal's Ctrl-C reaches client_sim, which asks the task to quit),
-    // with standard input from /dev/null. False with the reason in error.
-    bool start(const std::string& program, const std::string& dir, std::string& error);
+    // with standard input from /dev/null, under account when one is given
+    // (which needs root). False with the reason in error.
+    bool start(const std::string& program, const std::string& dir,
+               const std::optional<task_account>& account, std::string& error);
 
     // Reaps the task if it has ended; true once it has.
     bool has_ended();
