@@ -9,6 +9,8 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include "private_x_server.h"
+#include "real_part.h"
+#include "thread_times.h"
 // clang-format on
 
 #include <signal.h>
@@ -118,7 +120,7 @@ class program_graphics_test : public ::testing::Test {
   protected:
     void SetUp() override {
         const char* name = std::getenv("ZF_TEST_DISPLAY");
-        if (!name || !*name) GTEST_SKIP() << "ZF_TEST_DISPLAY is not set";
+        ZF_REQUIRE_REAL_PART(name && *name, "ZF_TEST_DISPLAY is not set");
         display_name = name;
         const char* second = std::getenv("ZF_TEST_DISPLAY2");
         second_display = second ? second : "";
@@ -222,7 +224,7 @@ TEST_F(program_graphics_test, UnderClientSimNoWindowUntilAskedThenEachModeIsRepl
 }
 
 TEST_F(program_graphics_test, NamedStationAndDesktopAreTrimmedUnescapedAndKept) {
-    if (second_display.empty()) GTEST_SKIP() << "ZF_TEST_DISPLAY2 is not set";
+    ZF_REQUIRE_REAL_PART(!second_display.empty(), "ZF_TEST_DISPLAY2 is not set");
     Display* second = XOpenDisplay(second_display.c_str());
     ASSERT_NE(second, nullptr);
     auto client = start_client_sim({"--app-name", "zorvath_fold"});
@@ -272,9 +274,13 @@ TEST_F(program_graphics_test, WindowKeepsDrawingWhileTheJobIsSuspended) {
     ASSERT_TRUE(client->wait_for_output("reply <mode_window/>", 10)) << client->output();
     const found_window window = wait_for_window(observer, "zorvath_fold");
     ASSERT_EQ(window.count, 1);
+    const pid_t task = zf_test::task_pid_in(client->output());
+    ASSERT_GT(task, 0) << client->output();
+    const std::string worker = zf_test::busiest_thread_during(task, 1.0);
     client->write_input("suspend\n");
     ASSERT_TRUE(client->wait_for_output("sent <suspend/>", 5)) << client->output();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    ASSERT_TRUE(zf_test::wait_until_thread_holds_still(task, worker, 1.0, 20))
+        << "the worker never stopped";
     const auto before = window_pixels(observer, window.xid);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const auto after = window_pixels(observer, window.xid);
@@ -283,10 +289,9 @@ TEST_F(program_graphics_test, WindowKeepsDrawingWhileTheJobIsSuspended) {
     end_task(*client);
 }
 
-
 TEST_F(program_graphics_test, KillingTheXServerUnderTheWindowLeavesTheTaskToFinishWithStatusZero) {
-    private_x_server server(200);
-    if (server.name().empty()) GTEST_SKIP() << "cannot start a private Xvfb";
+    zf_test::private_x_server server;
+    ZF_REQUIRE_REAL_PART(!server.name().empty(), "no private Xvfb: " + server.failure());
     zf_test::write_file(slot + "/ckpt_state", "1195\n");
     std::vector<std::string> argv{zf_test::client_sim_path(), "--slot", slot, "--window"};
     zf_test::running_process client(argv, dir.path(), {{"DISPLAY", server.name()}});
@@ -298,6 +303,9 @@ TEST_F(program_graphics_test, KillingTheXServerUnderTheWindowLeavesTheTaskToFini
     ASSERT_TRUE(client.wait(120)) << client.output();
     EXPECT_EQ(client.exit_status(), 0) << client.output();
     EXPECT_NE(client.output().find("exit status 0"), std::string::npos) << client.output();
+    EXPECT_NE(zf_test::read_file(slot + "/stderr.txt").find("poster display begins"),
+              std::string::npos)
+        << "the poster phase never began";
 }
 
 }  // namespace

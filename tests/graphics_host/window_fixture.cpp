@@ -23,7 +23,7 @@ bool pin_mesa_driver() {
 
 void window_test::SetUp() {
     const char* name = std::getenv("ZF_TEST_DISPLAY");
-    if (!name || !*name) GTEST_SKIP() << "ZF_TEST_DISPLAY is not set";
+    ZF_REQUIRE_REAL_PART(name && *name, "ZF_TEST_DISPLAY is not set");
     display_name = name;
     setenv("DISPLAY", name, 1);
     static const bool registered = [] {
