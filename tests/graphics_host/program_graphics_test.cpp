@@ -11,6 +11,8 @@
 #include "private_x_server.h"
 #include "real_part.h"
 #include "thread_times.h"
+#include "frame_pixels.h"
+#include "test_jpeg.h"
 // clang-format on
 
 #include <signal.h>
@@ -306,6 +308,52 @@ TEST_F(program_graphics_test, KillingTheXServerUnderTheWindowLeavesTheTaskToFini
     EXPECT_NE(zf_test::read_file(slot + "/stderr.txt").find("poster display begins"),
               std::string::npos)
         << "the poster phase never began";
+}
+
+// The colour of one window pixel, x and y from the top left, in 0..1.
+rgb window_colour(Display* d, ::Window xid, int x, int y) {
+    XImage* image = XGetImage(d, xid, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return {-1, -1, -1};
+    const unsigned long pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return {((pixel >> 16) & 255) / 255.0, ((pixel >> 8) & 255) / 255.0, (pixel & 255) / 255.0};
+}
+
+// In a 640 x 480 window the poster's 4:3 area is the whole width, and the
+// image sits 0.005 of it above the lower edge: violet rows below, its top cut.
+TEST_F(program_graphics_test, PosterFillsTheWindowOnceThePosterPhaseBegins) {
+    ASSERT_TRUE(write_quarters_jpeg(slot + "/QuenlartPoster3.jpg", 400, 300));
+    zf_test::write_file(slot + "/ckpt_state", " 1199 \n");
+    auto client = start_client_sim({"--window", "--app-name", "zorvath_fold"});
+    ASSERT_TRUE(client->wait_for_output("reply <mode_window/>", 10)) << client->output();
+    const found_window window = wait_for_window(observer, "zorvath_fold");
+    ASSERT_EQ(window.count, 1);
+    const std::string log_file = slot + "/stderr.txt";
+    for (int i = 0;
+         i < 600 && zf_test::read_file(log_file).find("poster display begins") == std::string::npos;
+         ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_NE(zf_test::read_file(log_file).find("poster display begins"), std::string::npos)
+        << zf_test::read_file(log_file);
+    const rgb violet{0.1, 0, 0.5};
+    for (int i = 0; i < 100 && !colours_near(window_colour(observer, window.xid, 10, 478), violet);
+         ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    for (const int x : {10, 320, 630}) {
+        const rgb below = window_colour(observer, window.xid, x, 478);
+        EXPECT_TRUE(colours_near(below, violet)) << x << ": " << describe(below);
+    }
+    const struct {
+        int x, y, quarter;
+    } probes[] = {{160, 116, 0}, {480, 116, 1}, {160, 356, 2}, {480, 356, 3}};
+    for (const auto& p : probes) {
+        const rgb seen = window_colour(observer, window.xid, p.x, p.y);
+        EXPECT_TRUE(colours_near(seen, quarter_colours[p.quarter], 0.06))
+            << "quarter " << p.quarter << ": " << describe(seen);
+    }
+    end_task(*client);
 }
 
 }  // namespace
