@@ -30,7 +30,7 @@ TEST(KillsDuringCheckpointing, CheckpointParsesNeverGoesBackAndCoversTheOutput) 
     zf_test::temp_dir dir;
     const std::string slot = dir.file("slot");
     mkdir(slot.c_str(), 0755);
-    std::mt19937 moments(std::random_device{}());
+    std::mt19937 moments(zf_fault::storm_seed());
     // Passes take a few tenths of a second, and the library checkpoints at most
     // once a second, so kills spread over this span land before, during and
     // after checkpoints.

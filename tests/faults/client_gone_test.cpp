@@ -15,7 +15,12 @@ namespace {
 struct client_gone_case {
     const char* name;
     const char* commands_before_kill;
+    // The suspended-task watch's line, when the task must end through it.
+    const char* watch_line;
 };
+
+constexpr const char* client_gone_line =
+    "APP: core client gone while suspended; ending the task.\n";
 
 std::ostream& operator<<(std::ostream& out, const client_gone_case& c) { return out << c.name; }
 
@@ -59,6 +64,13 @@ TEST_P(ClientGone, TaskEndsByItselfAndANewStartResumesFromItsCheckpoint) {
         std::string("task ended after its client died (") + GetParam().name + ")",
         std::to_string(took) + " s");
 
+    const std::string ending_log = zf_test::read_file(slot + "/stderr.txt");
+    if (*GetParam().watch_line) {
+        EXPECT_NE(ending_log.find(GetParam().watch_line), std::string::npos) << ending_log;
+    } else {
+        EXPECT_EQ(ending_log.find(client_gone_line), std::string::npos) << ending_log;
+    }
+
     const zf_fault::checkpoint_reading checkpoint = zf_fault::read_checkpoint(slot);
     ASSERT_FALSE(checkpoint.malformed) << "[" << checkpoint.content << "]";
     ASSERT_GT(checkpoint.pass, 0);
@@ -72,18 +84,18 @@ TEST_P(ClientGone, TaskEndsByItselfAndANewStartResumesFromItsCheckpoint) {
         << log;
 }
 
-INSTANTIATE_TEST_SUITE_P(WhileTheTask, ClientGone,
-                         ::testing::Values(client_gone_case{"Runs", ""},
-                                           client_gone_case{"IsSuspended", "suspend\n"}),
-                         [](const ::testing::TestParamInfo<client_gone_case>& info) {
-                             return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    WhileTheTask, ClientGone,
+    ::testing::Values(client_gone_case{"Runs", "", ""},
+                      client_gone_case{"IsSuspended", "suspend\n", client_gone_line}),
+    [](const ::testing::TestParamInfo<client_gone_case>& info) { return info.param.name; });
 
 // The client's own ways to end a task must work while the task is suspended,
 // as a client that shuts down sends "<quit/>" to its suspended tasks too.
 struct ending_message_case {
     const char* message;
     int exit_status;
+    const char* watch_line;
 };
 
 std::ostream& operator<<(std::ostream& out, const ending_message_case& c) {
@@ -101,13 +113,19 @@ TEST_P(SuspendedTask, EndsOnTheClientsMessage) {
     ASSERT_TRUE(run.ended) << "a suspended task ignored " << GetParam().message << "\n"
                            << run.output;
     EXPECT_EQ(run.exit_status, GetParam().exit_status) << run.output;
+    // The same statuses come from the library for a running task: only the
+    // watch's line shows that the suspended task ended through it.
+    const std::string log = zf_test::read_file(slot + "/stderr.txt");
+    EXPECT_NE(log.find(GetParam().watch_line), std::string::npos) << log;
 }
 
-INSTANTIATE_TEST_SUITE_P(Messages, SuspendedTask,
-                         ::testing::Values(ending_message_case{"quit", 0},
-                                           ending_message_case{"abort", 194}),
-                         [](const ::testing::TestParamInfo<ending_message_case>& info) {
-                             return std::string(info.param.message);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Messages, SuspendedTask,
+    ::testing::Values(
+        ending_message_case{"quit", 0, "APP: asked to quit while suspended; ending the task.\n"},
+        ending_message_case{"abort", 194, "APP: aborted while suspended; ending the task.\n"}),
+    [](const ::testing::TestParamInfo<ending_message_case>& info) {
+        return std::string(info.param.message);
+    });
 
 }  // namespace

@@ -35,8 +35,8 @@ const display_gone_case cases[] = {
 
 // What went wrong in one case, or "" when it passed.
 std::string run_case(const display_gone_case& c) {
-    zf_fault::private_x_server server;
-    if (server.name().empty()) return "cannot start a private Xvfb";
+    zf_fault::private_x_server server(zf_fault::fault_screen_size);
+    if (server.name().empty()) return "no private Xvfb: " + server.failure();
     zf_test::temp_dir dir;
     const std::string slot = dir.file("slot");
     mkdir(slot.c_str(), 0755);
@@ -47,9 +47,12 @@ std::string run_case(const display_gone_case& c) {
     client.write_input(c.commands);
     if (!client.wait_for_output(c.in_force, 30)) return "mode never in force\n" + client.output();
     if (*c.wait_in_log) {
-        for (int i = 0; i < 300; ++i) {
-            if (zf_test::read_file(slot + "/stderr.txt").find(c.wait_in_log) != std::string::npos)
-                break;
+        int waited = 0;
+        while (zf_test::read_file(slot + "/stderr.txt").find(c.wait_in_log) == std::string::npos) {
+            if (++waited > 300) {
+                return std::string("never logged \"") + c.wait_in_log + "\"\n" +
+                       zf_test::read_file(slot + "/stderr.txt");
+            }
             zf_fault::pause_for(0.1);
         }
     }

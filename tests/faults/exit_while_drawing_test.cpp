@@ -13,8 +13,8 @@ namespace {
 
 // What went wrong for one task, or "" when it ended well with its window up.
 std::string run_task(int number) {
-    zf_fault::private_x_server server;
-    if (server.name().empty()) return "cannot start a private Xvfb";
+    zf_fault::private_x_server server(zf_fault::fault_screen_size);
+    if (server.name().empty()) return "no private Xvfb: " + server.failure();
     zf_fault::x_connection observer(server.name());
     if (!observer.get()) return "cannot watch " + server.name();
     zf_test::temp_dir dir;

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -34,67 +35,12 @@ void pause_for(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-namespace {
-
-// Reads the display number that Xvfb writes once it listens, or -1.
-int read_display_number(int fd, double seconds) {
-    std::string text;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (text.find('\n') == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return -1;
-        pollfd waiting{fd, POLLIN, 0};
-        if (poll(&waiting, 1, static_cast<int>(left.count())) <= 0) continue;
-        char buffer[32];
-        const ssize_t got = read(fd, buffer, sizeof buffer);
-        if (got <= 0) return -1;
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
-    return std::atoi(text.c_str());
-}
-
-}  // namespace
-
-// Xvfb chooses a free display itself (-displayfd), so that servers started at
-// the same time by parallel tests never race for one number.
-private_x_server::private_x_server(const std::string& screen_size) {
-    // A busy machine may keep a server from reporting in time: try again.
-    for (int attempt = 0; attempt < 3 && name_.empty(); ++attempt) start(screen_size);
-}
-
-void private_x_server::start(const std::string& screen_size) {
-    int report[2];
-    if (pipe2(report, O_CLOEXEC) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-        setpgid(0, 0);
-        dup2(report[1], 3);
-        fcntl(3, F_SETFD, 0);  // dup2 onto itself would keep close-on-exec
-        const int null_fd = open("/dev/null", O_WRONLY);
-        dup2(null_fd, STDOUT_FILENO);
-        dup2(null_fd, STDERR_FILENO);
-        execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", screen_size.c_str(), "-nolisten",
-               "tcp", "+extension", "GLX", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(report[1]);
-    const int number = pid_ > 0 ? read_display_number(report[0], 20) : -1;
-    close(report[0]);
-    if (number < 0) {
-        kill_now();
-        return;
-    }
-    name_ = ":" + std::to_string(number);
-}
-
-private_x_server::~private_x_server() { kill_now(); }
-
-void private_x_server::kill_now() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
+unsigned storm_seed() {
+    const char* given = std::getenv("ZF_STORM_SEED");
+    const unsigned seed = given && *given ? static_cast<unsigned>(std::strtoul(given, nullptr, 10))
+                                          : std::random_device{}();
+    report_figure("storm seed (replay with ZF_STORM_SEED)", std::to_string(seed));
+    return seed;
 }
 
 x_connection::x_connection(const std::string& display) : display_(XOpenDisplay(display.c_str())) {}

@@ -1,6 +1,6 @@
-// What the fault tests share: how many rounds to run, X servers of their own
-// that they may kill, the program's windows as the X server sees them, and
-// readings of a running task.
+// What the fault tests share: how many rounds to run, the seeds of their
+// storms, X servers of their own that they may kill, the program's windows as the X server sees
+// them, and readings of a running task.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "private_x_server.h"
 #include "test_support.h"
 
 namespace zf_fault {
@@ -20,24 +21,13 @@ int rounds(const char* name, int quick, int full);
 // Prints a measured figure where both ctest and the full-count script show it.
 void report_figure(const std::string& what, const std::string& value);
 
-// An Xvfb of the test's own on a free display, so that it can be killed.
-class private_x_server {
-  public:
-    explicit private_x_server(const std::string& screen_size = "1024x768x24");
-    ~private_x_server();
-    private_x_server(const private_x_server&) = delete;
-    private_x_server& operator=(const private_x_server&) = delete;
+// The seed of a random storm: ZF_STORM_SEED when set, to replay a failure,
+// or a fresh one. Printed either way.
+unsigned storm_seed();
 
-    // ":N", or "" when no server could be started.
-    const std::string& name() const { return name_; }
-    void kill_now();
-
-  private:
-    void start(const std::string& screen_size);
-
-    pid_t pid_ = -1;
-    std::string name_;
-};
+// X servers that a fault test may kill.
+using private_x_server = zf_test::private_x_server;
+constexpr const char* fault_screen_size = "1024x768x24";
 
 // A client connection to a display, closed at the end.
 class x_connection {

@@ -17,6 +17,7 @@
 #include <random>
 
 #include "fault_support.h"
+#include "real_part.h"
 
 namespace {
 
@@ -167,7 +168,7 @@ std::string tag_of(const std::string& mode) { return "<mode_" + mode + "/>"; }
 TEST(ModeStorm, OneWindowAtMostBoundedMemoryAndRepliesNameTheModeInForce) {
     const auto first = zf_test::test_display("ZF_TEST_DISPLAY");
     const auto second = zf_test::test_display("ZF_TEST_DISPLAY2");
-    if (!first || !second) GTEST_SKIP() << "ZF_TEST_DISPLAY and ZF_TEST_DISPLAY2 name no X servers";
+    ZF_REQUIRE_REAL_PART(first && second, "ZF_TEST_DISPLAY and ZF_TEST_DISPLAY2 name no X servers");
     const int requests = zf_fault::rounds("MODE_REQUESTS", 100, 1000);
     mode_storm storm(*first, *second);
     ASSERT_TRUE(storm.connected());
@@ -183,7 +184,7 @@ TEST(ModeStorm, OneWindowAtMostBoundedMemoryAndRepliesNameTheModeInForce) {
     ASSERT_TRUE(zf_fault::wait_for_replies(client, 1, 20)) << client.output();
     const pid_t task = zf_test::task_pid_in(client.output());
 
-    std::mt19937 random(std::random_device{}());
+    std::mt19937 random(zf_fault::storm_seed());
     std::vector<std::string> expected_replies{"<mode_hide_graphics/>"};
     long rss_after_warm_up = -1;
     long rss_peak = 0;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "fault_support.h"
+#include "real_part.h"
 
 namespace {
 
@@ -18,15 +19,6 @@ constexpr uid_t task_uid = 65534;
 // Beyond the watch's 5 s grace period and its 1 s check interval, with room.
 constexpr double suspended_seconds = 9;
 
-// A run that cannot get its real part fails on CI, where it must get it, and
-// skips elsewhere. (Local until the suite has a shared rule for it.)
-#define ZF_REAL_PART_MISSING(reason)                                                           \
-    do {                                                                                       \
-        const char* ci = std::getenv("CI");                                                    \
-        if (ci && std::string(ci) == "true") FAIL() << (reason) << " (required with CI=true)"; \
-        GTEST_SKIP() << (reason);                                                              \
-    } while (false)
-
 double ended_at(const std::string& client_sim_output) {
     static const std::regex ended(R"(task ended at ([0-9.]+) s)");
     std::smatch match;
@@ -34,9 +26,8 @@ double ended_at(const std::string& client_sim_output) {
 }
 
 TEST(TaskUnderAnotherAccount, OutlastsALongSuspensionAndFinishes) {
-    if (geteuid() != 0) {
-        ZF_REAL_PART_MISSING("needs root, to run the task under another account than its client");
-    }
+    ZF_REQUIRE_REAL_PART(geteuid() == 0,
+                         "needs root, to run the task under another account than its client");
     zf_test::temp_dir dir;
     // The task's account must reach its slot inside the test's directory.
     chmod(dir.path().c_str(), 0755);

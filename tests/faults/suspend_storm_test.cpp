@@ -7,6 +7,7 @@
 #include <random>
 
 #include "fault_support.h"
+#include "real_part.h"
 
 namespace {
 
@@ -20,8 +21,8 @@ std::size_t occurrences(const std::string& text, const std::string& needle) {
 
 TEST(SuspendResumeStorm, WindowDrawsWhileSuspendedAndTheTaskCompletes) {
     const int pairs = zf_fault::rounds("SUSPEND_PAIRS", 20, 200);
-    zf_fault::private_x_server server;
-    if (server.name().empty()) GTEST_SKIP() << "cannot start a private Xvfb";
+    zf_fault::private_x_server server(zf_fault::fault_screen_size);
+    ZF_REQUIRE_REAL_PART(!server.name().empty(), "no private Xvfb: " + server.failure());
     zf_fault::x_connection observer(server.name());
     ASSERT_NE(observer.get(), nullptr);
     zf_test::temp_dir dir;
@@ -36,7 +37,7 @@ TEST(SuspendResumeStorm, WindowDrawsWhileSuspendedAndTheTaskCompletes) {
                                     dir.path(), zf_test::with_display(server.name()));
     ASSERT_TRUE(client.wait_for_output("reply <mode_window/>", 20)) << client.output();
 
-    std::mt19937 random(std::random_device{}());
+    std::mt19937 random(zf_fault::storm_seed());
     std::uniform_real_distribution<double> interval(0.02, 0.4);
     int drawing_checks = 0;
     int drew_while_suspended = 0;

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 
 #include "fault_support.h"
+#include "real_part.h"
 
 namespace {
 
@@ -43,22 +45,26 @@ class small_device {
     std::string error_;
 };
 
-// The slot's directory made immutable, so that not even root can create or
-// rename the checkpoint in it; mutable again at the end.
-class immutable_directory {
+// The slot's directory frozen, so that the checkpoint can be neither created
+// nor renamed in it: immutable for root, whom permissions do not stop, and
+// read-only for anyone else; writable again at the end.
+class frozen_directory {
   public:
-    explicit immutable_directory(const std::string& path) : path_(path) {
-        set_ = std::system(("chattr +i '" + path + "' 2>/dev/null").c_str()) == 0;
+    explicit frozen_directory(const std::string& path) : path_(path), as_root_(geteuid() == 0) {
+        set_ = as_root_ ? std::system(("chattr +i '" + path + "' 2>/dev/null").c_str()) == 0
+                        : chmod(path.c_str(), 0555) == 0;
     }
-    ~immutable_directory() { release(); }
+    ~frozen_directory() { release(); }
     bool set() const { return set_; }
     void release() {
-        if (set_) std::system(("chattr -i '" + path_ + "'").c_str());
+        if (set_ && as_root_) std::system(("chattr -i '" + path_ + "'").c_str());
+        if (set_ && !as_root_) chmod(path_.c_str(), 0755);
         set_ = false;
     }
 
   private:
     std::string path_;
+    bool as_root_;
     bool set_ = false;
 };
 
@@ -68,20 +74,10 @@ std::size_t occurrences(const std::string& text, const std::string& needle) {
     return n;
 }
 
-TEST(UnwritableFiles, OutputOnAFullDeviceEndsForARetryAndLosesNothing) {
-    zf_test::temp_dir dir;
-    small_device device(dir.file("full"));
-    if (!device.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here: " << device.error();
-    const std::string slot = dir.file("slot");
-    mkdir(slot.c_str(), 0755);
-    // Earlier output fills whole pages of the device, so the next line needs a new one.
-    const std::string earlier = std::string(4095, 'e') + "\n";
-    zf_test::write_file(dir.file("full/out.txt"), earlier);
-    device.fill("filler");
-    zf_test::write_file(slot + "/out.txt",
-                        "<soft_link>" + dir.file("full/out.txt") + "</soft_link>\n");
+// Runs the task from pass 300 with its output on a full device: it must say
+// so, not crash, and keep the checkpoint, which would cover lost output.
+void run_until_the_output_fails(const std::string& slot) {
     zf_test::write_file(slot + "/ckpt_state", " 300 \n");
-
     const zf_test::run_result full =
         zf_test::run_client_sim(slot, {"--checkpoint-period", "1"}, "", 60);
     ASSERT_TRUE(full.ended) << full.output;
@@ -90,6 +86,31 @@ TEST(UnwritableFiles, OutputOnAFullDeviceEndsForARetryAndLosesNothing) {
     EXPECT_NE(log.find("worker: cannot write the output file ("), std::string::npos) << log;
     EXPECT_EQ(zf_test::read_file(slot + "/ckpt_state"), " 300 \n")
         << "a checkpoint covered output that never reached the disk";
+}
+
+// Without the privilege to mount a small device, the full device that anyone
+// may open: the write fails and the checkpoint stays where it was.
+TEST(UnwritableFiles, OutputOnTheFullDeviceFailsAndKeepsTheCheckpoint) {
+    zf_test::temp_dir dir;
+    const std::string slot = dir.file("slot");
+    mkdir(slot.c_str(), 0755);
+    zf_test::write_file(slot + "/out.txt", "<soft_link>/dev/full</soft_link>\n");
+    run_until_the_output_fails(slot);
+}
+
+TEST(UnwritableFiles, OutputOnAFullDeviceEndsForARetryAndLosesNothing) {
+    zf_test::temp_dir dir;
+    small_device device(dir.file("full"));
+    ZF_REQUIRE_REAL_PART(device.mounted(), "cannot mount a tmpfs here: " + device.error());
+    const std::string slot = dir.file("slot");
+    mkdir(slot.c_str(), 0755);
+    // Earlier output fills whole pages of the device, so the next line needs a new one.
+    const std::string earlier = std::string(4095, 'e') + "\n";
+    zf_test::write_file(dir.file("full/out.txt"), earlier);
+    device.fill("filler");
+    zf_test::write_file(slot + "/out.txt",
+                        "<soft_link>" + dir.file("full/out.txt") + "</soft_link>\n");
+    run_until_the_output_fails(slot);
     EXPECT_EQ(zf_test::read_file(dir.file("full/out.txt")).substr(0, earlier.size()), earlier);
 
     // With room again, the next start resumes at the kept checkpoint and writes.
@@ -118,8 +139,8 @@ TEST(UnwritableFiles, CheckpointThatCannotBeReplacedKeepsTheLastGoodOneAndIsRetr
     }
     ASSERT_GT(zf_fault::read_checkpoint(slot).pass, 300) << client.output();
 
-    immutable_directory frozen(slot);
-    if (!frozen.set()) GTEST_SKIP() << "chattr +i is not permitted on " << slot;
+    frozen_directory frozen(slot);
+    ZF_REQUIRE_REAL_PART(frozen.set(), "cannot freeze " + slot);
     const zf_fault::checkpoint_reading kept = zf_fault::read_checkpoint(slot);
     const std::size_t failures_before =
         occurrences(zf_test::read_file(slot + "/stderr.txt"), "do_checkpoint: ");

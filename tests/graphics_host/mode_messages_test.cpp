@@ -168,7 +168,7 @@ TEST_F(mode_messages_test, CloseUnderACoreClientIsReportedAsHidden) {
 
 TEST_F(mode_messages_test, NamesAreKeptForLaterRequestsAndTakeEffectAtTheNextSwitch) {
     const std::string other = second_display();
-    if (other.empty()) GTEST_SKIP() << "ZF_TEST_DISPLAY2 is not set";
+    ZF_REQUIRE_REAL_PART(!other.empty(), "ZF_TEST_DISPLAY2 is not set");
     acknowledge_start();
     client_sends("<mode_window/><window_station>  " + other +
                  "\n</window_station><desktop> 1 </desktop>");

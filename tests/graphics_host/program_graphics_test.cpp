@@ -9,6 +9,10 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include "private_x_server.h"
+#include "real_part.h"
+#include "thread_times.h"
+#include "frame_pixels.h"
+#include "test_jpeg.h"
 // clang-format on
 
 #include <signal.h>
@@ -118,7 +122,7 @@ class program_graphics_test : public ::testing::Test {
   protected:
     void SetUp() override {
         const char* name = std::getenv("ZF_TEST_DISPLAY");
-        if (!name || !*name) GTEST_SKIP() << "ZF_TEST_DISPLAY is not set";
+        ZF_REQUIRE_REAL_PART(name && *name, "ZF_TEST_DISPLAY is not set");
         display_name = name;
         const char* second = std::getenv("ZF_TEST_DISPLAY2");
         second_display = second ? second : "";
@@ -222,7 +226,7 @@ TEST_F(program_graphics_test, UnderClientSimNoWindowUntilAskedThenEachModeIsRepl
 }
 
 TEST_F(program_graphics_test, NamedStationAndDesktopAreTrimmedUnescapedAndKept) {
-    if (second_display.empty()) GTEST_SKIP() << "ZF_TEST_DISPLAY2 is not set";
+    ZF_REQUIRE_REAL_PART(!second_display.empty(), "ZF_TEST_DISPLAY2 is not set");
     Display* second = XOpenDisplay(second_display.c_str());
     ASSERT_NE(second, nullptr);
     auto client = start_client_sim({"--app-name", "zorvath_fold"});
@@ -272,9 +276,13 @@ TEST_F(program_graphics_test, WindowKeepsDrawingWhileTheJobIsSuspended) {
     ASSERT_TRUE(client->wait_for_output("reply <mode_window/>", 10)) << client->output();
     const found_window window = wait_for_window(observer, "zorvath_fold");
     ASSERT_EQ(window.count, 1);
+    const pid_t task = zf_test::task_pid_in(client->output());
+    ASSERT_GT(task, 0) << client->output();
+    const std::string worker = zf_test::busiest_thread_during(task, 1.0);
     client->write_input("suspend\n");
     ASSERT_TRUE(client->wait_for_output("sent <suspend/>", 5)) << client->output();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    ASSERT_TRUE(zf_test::wait_until_thread_holds_still(task, worker, 1.0, 20))
+        << "the worker never stopped";
     const auto before = window_pixels(observer, window.xid);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const auto after = window_pixels(observer, window.xid);
@@ -283,10 +291,9 @@ TEST_F(program_graphics_test, WindowKeepsDrawingWhileTheJobIsSuspended) {
     end_task(*client);
 }
 
-
 TEST_F(program_graphics_test, KillingTheXServerUnderTheWindowLeavesTheTaskToFinishWithStatusZero) {
-    private_x_server server(200);
-    if (server.name().empty()) GTEST_SKIP() << "cannot start a private Xvfb";
+    zf_test::private_x_server server;
+    ZF_REQUIRE_REAL_PART(!server.name().empty(), "no private Xvfb: " + server.failure());
     zf_test::write_file(slot + "/ckpt_state", "1195\n");
     std::vector<std::string> argv{zf_test::client_sim_path(), "--slot", slot, "--window"};
     zf_test::running_process client(argv, dir.path(), {{"DISPLAY", server.name()}});
@@ -298,6 +305,55 @@ TEST_F(program_graphics_test, KillingTheXServerUnderTheWindowLeavesTheTaskToFini
     ASSERT_TRUE(client.wait(120)) << client.output();
     EXPECT_EQ(client.exit_status(), 0) << client.output();
     EXPECT_NE(client.output().find("exit status 0"), std::string::npos) << client.output();
+    EXPECT_NE(zf_test::read_file(slot + "/stderr.txt").find("poster display begins"),
+              std::string::npos)
+        << "the poster phase never began";
+}
+
+// The colour of one window pixel, x and y from the top left, in 0..1.
+rgb window_colour(Display* d, ::Window xid, int x, int y) {
+    XImage* image = XGetImage(d, xid, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return {-1, -1, -1};
+    const unsigned long pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return {((pixel >> 16) & 255) / 255.0, ((pixel >> 8) & 255) / 255.0, (pixel & 255) / 255.0};
+}
+
+// In a 640 x 480 window the poster's 4:3 area is the whole width, and the
+// image sits 0.005 of it above the lower edge: violet rows below, its top cut.
+TEST_F(program_graphics_test, PosterFillsTheWindowOnceThePosterPhaseBegins) {
+    ASSERT_TRUE(write_quarters_jpeg(slot + "/QuenlartPoster3.jpg", 400, 300));
+    zf_test::write_file(slot + "/ckpt_state", " 1199 \n");
+    auto client = start_client_sim({"--window", "--app-name", "zorvath_fold"});
+    ASSERT_TRUE(client->wait_for_output("reply <mode_window/>", 10)) << client->output();
+    const found_window window = wait_for_window(observer, "zorvath_fold");
+    ASSERT_EQ(window.count, 1);
+    const std::string log_file = slot + "/stderr.txt";
+    for (int i = 0;
+         i < 600 && zf_test::read_file(log_file).find("poster display begins") == std::string::npos;
+         ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_NE(zf_test::read_file(log_file).find("poster display begins"), std::string::npos)
+        << zf_test::read_file(log_file);
+    const rgb violet{0.1, 0, 0.5};
+    for (int i = 0; i < 100 && !colours_near(window_colour(observer, window.xid, 10, 478), violet);
+         ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    for (const int x : {10, 320, 630}) {
+        const rgb below = window_colour(observer, window.xid, x, 478);
+        EXPECT_TRUE(colours_near(below, violet)) << x << ": " << describe(below);
+    }
+    const struct {
+        int x, y, quarter;
+    } probes[] = {{160, 116, 0}, {480, 116, 1}, {160, 356, 2}, {480, 356, 3}};
+    for (const auto& p : probes) {
+        const rgb seen = window_colour(observer, window.xid, p.x, p.y);
+        EXPECT_TRUE(colours_near(seen, quarter_colours[p.quarter], 0.06))
+            << "quarter " << p.quarter << ": " << describe(seen);
+    }
+    end_task(*client);
 }
 
 }  // namespace

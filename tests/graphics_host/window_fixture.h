@@ -16,6 +16,7 @@
 #include "graphics_host/graphics_mode.h"
 #include "graphics_host/windows_opengl.h"
 #include "platform/x11_state.h"
+#include "real_part.h"
 #include "tests/graphics_host/recording_scene.h"
 
 namespace platform {

@@ -32,12 +32,15 @@ void fake_motion(Display* d, int x, int y) {
 struct activity_case {
     const char* name;
     void (*act)(Display*);
+    // Input before the full-screen window exists, if any.
+    void (*before)(Display*) = nullptr;
 };
 
 class fullscreen_exit_test : public window_test,
                              public ::testing::WithParamInterface<activity_case> {};
 
 TEST_P(fullscreen_exit_test, FirstActivityEndsTheDisplayAndTheSceneGetsNothing) {
+    if (GetParam().before) GetParam().before(observer);
     fake_motion(observer, 300, 200);
     settle();
     set_graphics_mode(mode_fullscreen);
@@ -67,6 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
                           fake_key(d, XK_a, true);
                           fake_key(d, XK_a, false);
                       }},
+        activity_case{"ReleaseOfAKeyPressedBefore", [](Display* d) { fake_key(d, XK_b, false); },
+                      [](Display* d) { fake_key(d, XK_b, true); }},
         activity_case{"LeftButton", [](Display* d) { XTestFakeButtonEvent(d, 1, True, 0); }},
         activity_case{"MiddleButton", [](Display* d) { XTestFakeButtonEvent(d, 2, True, 0); }},
         activity_case{"RightButtonRelease",

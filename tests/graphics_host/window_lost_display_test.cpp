@@ -3,8 +3,6 @@
 // clang-format off
 #include "tests/graphics_host/window_fixture.h"
 // clang-format on
-#include "private_x_server.h"
-
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,14 +10,15 @@
 #include <chrono>
 #include <thread>
 
-namespace {
+#include "private_x_server.h"
 
+namespace {
 
 using lost_display_test = window_test;
 
 TEST_F(lost_display_test, WindowGoesAwayQuietlyAndTheNextOneOpensElsewhere) {
-    private_x_server server(150);
-    if (server.name().empty()) GTEST_SKIP() << "cannot start a private Xvfb";
+    zf_test::private_x_server server;
+    ZF_REQUIRE_REAL_PART(!server.name().empty(), "no private Xvfb: " + server.failure());
     name_desktop(server.name(), "0");
     set_graphics_mode(mode_fullscreen);
     ASSERT_NE(window_state.graphics_window, nullptr);

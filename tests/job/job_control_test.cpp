@@ -1,6 +1,5 @@
 // The real program steered by client_sim while it runs: suspend and resume,
 // quit and restart, and a checkpoint that cannot be written for a while.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,10 +14,13 @@
 #include <thread>
 
 #include "job_fixture.h"
+#include "thread_times.h"
 
 namespace {
 
+using zf_test::busiest_thread;
 using zf_test::running_process;
+using zf_test::thread_cpu_ticks;
 
 void pause_for(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
@@ -28,44 +30,12 @@ std::string thread_file(pid_t pid, const std::string& tid, const char* name) {
     return "/proc/" + std::to_string(pid) + "/task/" + tid + "/" + name;
 }
 
-// Processor time (user + system, in clock ticks) of each thread of a process.
-std::map<std::string, long> thread_cpu_ticks(pid_t pid) {
-    std::map<std::string, long> ticks;
-    DIR* tasks = opendir(("/proc/" + std::to_string(pid) + "/task").c_str());
-    if (!tasks) return ticks;
-    while (dirent* entry = readdir(tasks)) {
-        std::string tid = entry->d_name;
-        if (tid[0] == '.') continue;
-        std::string stat = zf_test::read_file(thread_file(pid, tid, "stat"));
-        std::size_t name_end = stat.rfind(')');
-        if (name_end == std::string::npos) continue;
-        // After the name: state, then 10 fields, then utime and stime.
-        std::istringstream fields(stat.substr(name_end + 2));
-        std::string field;
-        long utime = 0, stime = 0;
-        for (int i = 0; i < 11; ++i) fields >> field;
-        fields >> utime >> stime;
-        ticks[tid] = utime + stime;
-    }
-    closedir(tasks);
-    return ticks;
-}
-
 long voluntary_switches(pid_t pid, const std::string& tid) {
     std::string status = zf_test::read_file(thread_file(pid, tid, "status"));
     std::smatch match;
     if (!std::regex_search(status, match, std::regex(R"(voluntary_ctxt_switches:\s+(\d+))")))
         return -1;
     return std::stol(match[1]);
-}
-
-std::string busiest_thread(const std::map<std::string, long>& ticks) {
-    std::string busiest;
-    long most = -1;
-    for (const auto& [tid, count] : ticks) {
-        if (count > most) most = count, busiest = tid;
-    }
-    return busiest;
 }
 
 std::size_t count_of(const std::string& text, const std::string& part) {
@@ -102,7 +72,9 @@ TEST_F(JobControl, SuspendStopsOnlyTheWorkerUntilResume) {
 
     client->write_input("suspend\n");
     ASSERT_TRUE(client->wait_for_output("sent <suspend/>", 5));
-    pause_for(1.5);  // the library acts on its next timer tick
+    // The library acts on its next timer tick.
+    ASSERT_TRUE(zf_test::wait_until_thread_holds_still(task, worker, 1.0, 20))
+        << "worker never stopped after the suspend";
     long worker_before = thread_cpu_ticks(task)[worker];
     long main_switches_before = voluntary_switches(task, main_thread);
     pause_for(2.0);
@@ -114,11 +86,8 @@ TEST_F(JobControl, SuspendStopsOnlyTheWorkerUntilResume) {
 
     client->write_input("resume\n");
     ASSERT_TRUE(client->wait_for_output("sent <resume/>", 5));
-    pause_for(0.5);
-    long worker_resumed_at = thread_cpu_ticks(task)[worker];
-    pause_for(2.0);
     // The worker runs at the lowest priority, so a busy machine may give it little.
-    EXPECT_GE(thread_cpu_ticks(task)[worker] - worker_resumed_at, 10) << "worker did not resume";
+    EXPECT_TRUE(zf_test::wait_until_thread_runs(task, worker, 10, 30)) << "worker did not resume";
 
     client->write_input("quit\n");
     client->close_input();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "job_fixture.h"
+#include "real_part.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ namespace {
 // pass 1199 follows, and then the poster phase.
 TEST(JobWithGraphics, PassAbove120GoesOnAndThePosterPhaseFollows) {
     std::optional<std::string> display = zf_test::test_display();
-    if (!display) GTEST_SKIP() << "ZF_TEST_DISPLAY names no X server";
+    ZF_REQUIRE_REAL_PART(display, "ZF_TEST_DISPLAY names no X server");
     job_slot slot;
     slot.set_checkpoint(" 1198 \n");
     auto result = zf_test::run_client_sim(
@@ -51,7 +52,7 @@ TEST(JobWithGraphics, PassAbove120GoesOnAndThePosterPhaseFollows) {
 // race is narrow, so a few rounds are run.
 TEST(JobWithGraphics, QuitWithAWindowUpEndsWithStatusZero) {
     std::optional<std::string> display = zf_test::test_display();
-    if (!display) GTEST_SKIP() << "ZF_TEST_DISPLAY names no X server";
+    ZF_REQUIRE_REAL_PART(display, "ZF_TEST_DISPLAY names no X server");
     for (int round = 0; round < 5; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         job_slot slot;

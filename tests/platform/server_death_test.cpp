@@ -9,7 +9,8 @@
 
 #include <vector>
 
-#include "tests/graphics_host/private_x_server.h"
+#include "private_x_server.h"
+#include "real_part.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ void keep_running_too(Display*, void*) {}
 class dying_server_test : public testing::Test {
   protected:
     void SetUp() override {
-        if (server_.name().empty()) GTEST_SKIP() << "cannot start a private Xvfb";
+        ZF_REQUIRE_REAL_PART(!server_.name().empty(), "no private Xvfb: " + server_.failure());
         XSetIOErrorHandler(keep_running);
         display_ = XOpenDisplay(server_.name().c_str());
         ASSERT_NE(display_, nullptr);
@@ -44,7 +45,7 @@ class dying_server_test : public testing::Test {
         XSync(display_, False);  // finds the server gone
     }
 
-    private_x_server server_{170};
+    zf_test::private_x_server server_;
     Display* display_ = nullptr;
 };
 

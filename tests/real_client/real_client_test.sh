@@ -9,8 +9,13 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/boinc_client.sh"
+source "$here/../support/real_part.sh"
 build=$1
 route=$2
+
+for tool in boinc boinccmd; do
+    command -v "$tool" >/dev/null || missing_real_part "no $tool (Debian's boinc-client)"
+done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zf_real_client.XXXXXX")
 data="$work/boinc"

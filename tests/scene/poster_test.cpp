@@ -12,6 +12,7 @@
 #include <string>
 
 #include "frame_pixels.h"
+#include "real_part.h"
 #include "test_jpeg.h"
 
 namespace {
@@ -37,7 +38,7 @@ class poster : public testing::Test {
   protected:
     void SetUp() override {
         const char* display = getenv("ZF_TEST_DISPLAY");
-        if (display == nullptr) GTEST_SKIP() << "no X display in ZF_TEST_DISPLAY";
+        ZF_REQUIRE_REAL_PART(display, "no X display in ZF_TEST_DISPLAY");
         display_name = display;
         char pattern[] = "/tmp/zf_poster_XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);

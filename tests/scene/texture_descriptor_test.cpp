@@ -12,6 +12,7 @@
 #include <string>
 
 #include "offscreen_gl.h"
+#include "real_part.h"
 #include "scene/ortho_view.h"
 #include "test_jpeg.h"
 
@@ -24,7 +25,7 @@ class texture : public testing::Test {
   protected:
     void SetUp() override {
         const char* display = getenv("ZF_TEST_DISPLAY");
-        if (display == nullptr) GTEST_SKIP() << "no X display in ZF_TEST_DISPLAY";
+        ZF_REQUIRE_REAL_PART(display, "no X display in ZF_TEST_DISPLAY");
         ASSERT_TRUE(first.open(display, width, height)) << first.error();
         ASSERT_TRUE(second.open(display, width, height)) << second.error();
         first.make_current();

@@ -22,7 +22,8 @@ using environment_changes = std::map<std::string, std::optional<std::string>>;
 environment_changes without_display();
 
 // The display that scripts/test.sh names in the environment variable (such as
-// ZF_TEST_DISPLAY), or nullopt when it names none; tests then GTEST_SKIP.
+// ZF_TEST_DISPLAY), or nullopt when it names none; tests then require it with
+// ZF_REQUIRE_REAL_PART.
 std::optional<std::string> test_display(const char* variable = "ZF_TEST_DISPLAY");
 
 // DISPLAY set to the given display.
@@ -71,7 +72,8 @@ class running_process {
     void stop();
 
     pid_t pid() const { return pid_; }
-    bool ended() const { return ended_; }
+    // Whether the process has ended by now (it is reaped if it has).
+    bool ended() { return wait(0); }
     // The shell's convention: the exit code, or 128 + the signal's number.
     int exit_status() const;
     std::string output() const;
