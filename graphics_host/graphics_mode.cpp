@@ -1,5 +1,5 @@
 // The tag texts of the display modes, and the decoding of the core client's
-// graphics requests into the process-wide request record.
+// graphics requests.
 #include "graphics_host/graphics_mode.h"
 
 #include <algorithm>
@@ -13,8 +13,6 @@ const char* const graphics_mode_tags[graphics_mode_count] = {
     "<mode_unsupported/>", "<mode_hide_graphics/>", "<mode_window/>", "<mode_fullscreen/>",
     "<mode_blankscreen/>", "<reread_prefs/>",       "<mode_quit/>",
 };
-
-graphics_request_type graphics_request = {};
 
 namespace {
 

@@ -41,7 +41,8 @@ int end_with_status_of_exit_in_progress(Display*) {
     _exit(status_of_exit_in_progress);
 }
 
-// Runs before freeglut's own exit handler, which was registered earlier.
+// Runs before freeglut's own exit handler, which was registered earlier; the
+// whole order at exit is in graphics_host/process_exit.cpp.
 void end_exit_on_lost_connection(int status, void*) {
     status_of_exit_in_progress = status;
     XSetIOErrorHandler(end_with_status_of_exit_in_progress);

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "graphics_host/graphics_api.h"
-
 namespace {
 
 double fake_wall = 0;
@@ -27,7 +25,7 @@ void fake_draw(int, int, double) {
 const render_clock test_clock{fake_wall_time, fake_thread_cpu_time};
 
 class RenderThrottle : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fake_wall = 1.0e9;
         fake_cpu = 0;

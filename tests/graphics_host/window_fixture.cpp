@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "graphics_host/frame_timer.h"
 #include "platform/message_loop.h"
+#include "platform/x11_native.h"
 
 namespace {
 
@@ -56,9 +58,8 @@ void release_everything(Display* d) {
 void window_test::TearDown() {
     if (!observer) return;
     release_everything(observer);
-    name_desktop("", "");
     set_graphics_mode(mode_hide_graphics);
-    window_state.saved_window_rect = default_window_rect;
+    reset_host_state();
     XCloseDisplay(observer);
 }
 
@@ -99,7 +100,7 @@ void window_test::settle() {
 }
 
 ::Window window_test::host_xid() const {
-    return window_state.graphics_window ? window_state.graphics_window->xid : None;
+    return platform::x11_window_id(host_state.graphics_window);
 }
 
 platform::rect window_test::server_rect(::Window xid, Display* display) const {
@@ -124,7 +125,7 @@ std::string window_test::second_display() {
 }
 
 void name_desktop(const std::string& window_station, const std::string& desktop) {
-    std::strncpy(graphics_request.window_station, window_station.c_str(),
-                 graphics_request_name_max);
-    std::strncpy(graphics_request.desktop, desktop.c_str(), graphics_request_name_max);
+    graphics_request_type& request = host_state.graphics_request;
+    std::strncpy(request.window_station, window_station.c_str(), graphics_request_name_max);
+    std::strncpy(request.desktop, desktop.c_str(), graphics_request_name_max);
 }

@@ -5,7 +5,7 @@
 
 #include "boinc_api.h"
 #include "diagnostics.h"
-#include "graphics_host/graphics_api.h"
+#include "graphics_host/startup.h"
 #include "job/worker.h"
 #include "util.h"
 
@@ -13,8 +13,8 @@ namespace {
 constexpr int boinc_major_version = 4;
 constexpr int boinc_minor_version = 66;
 constexpr int diagnostics_flags = BOINC_DIAG_DUMPCALLSTACKENABLED |
-                                  BOINC_DIAG_MEMORYLEAKCHECKENABLED |
-                                  BOINC_DIAG_REDIRECTSTDERR | BOINC_DIAG_TRACETOSTDERR;
+                                  BOINC_DIAG_MEMORYLEAKCHECKENABLED | BOINC_DIAG_REDIRECTSTDERR |
+                                  BOINC_DIAG_TRACETOSTDERR;
 static_assert(diagnostics_flags == 0x225);
 constexpr int event_loop_returned_status = 47;
 }  // namespace
