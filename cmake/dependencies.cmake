@@ -10,10 +10,11 @@ target_include_directories(boinc_app SYSTEM INTERFACE
   ${BOINC_INCLUDE_DIR} ${BOINC_INCLUDE_DIR}/lib)
 target_link_libraries(boinc_app INTERFACE ${BOINC_API_SHARED_LIB} ${BOINC_SHARED_LIB} Threads::Threads)
 
+# X11::Xtst too, for the tests that inject input.
 find_package(X11 REQUIRED)
 find_package(OpenGL REQUIRED COMPONENTS OpenGL GLX)
 find_package(GLUT REQUIRED)
 find_package(JPEG REQUIRED)
+# GoogleTest only: the benchmarks print their own figures, no test mocks.
 find_package(GTest REQUIRED)
 include(GoogleTest)
-find_package(benchmark REQUIRED)

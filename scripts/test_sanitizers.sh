@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs the test suite under the sanitizers, each in a build tree of its own:
 #   asan  the whole suite with AddressSanitizer and UndefinedBehaviorSanitizer
-#   tsan  the tests labelled "threaded", "x11" or "blackbox" with ThreadSanitizer
-#         (the job's timed runs under client_sim are too slow under it)
+#   tsan  the tests labelled "threaded" or "x11" with ThreadSanitizer (the
+#         job's timed runs under client_sim are too slow under it)
 #   fuzz  each libFuzzer target for a short time (clang; ZF_FUZZ_SECONDS each)
 # Usage: scripts/test_sanitizers.sh [asan|tsan|fuzz|all] [ctest args...]
 # Build trees: ZF_ASAN_DIR, ZF_TSAN_DIR, ZF_FUZZ_DIR (default build-asan,
@@ -49,7 +49,7 @@ run_asan() {
 
 run_tsan() {
   "$root/scripts/setup.sh" "$tsan_dir" -DZF_TSAN=ON -DZF_SANITIZE=OFF
-  (cd "$tsan_dir" && ctest --output-on-failure -j 2 -L 'threaded|x11|blackbox' "$@")
+  (cd "$tsan_dir" && ctest --output-on-failure -j 2 -L 'threaded|x11' "$@")
 }
 
 run_fuzz() {
