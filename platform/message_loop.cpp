@@ -11,9 +11,9 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <thread>
 #include <deque>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace platform {
