@@ -1,4 +1,5 @@
-# The BOINC application library, shared: Debian's libboinc_api.a is an empty
+# WORKAROUND(libboinc-app-dev 7.20.5, Debian 12): the BOINC application
+# library, shared, since Debian's libboinc_api.a is an empty
 # stub, so the program needs the runtime package libboinc-app7 on the host.
 find_path(BOINC_INCLUDE_DIR boinc_api.h PATHS /usr/include/boinc REQUIRED)
 find_library(BOINC_API_SHARED_LIB NAMES boinc_api REQUIRED)

@@ -21,8 +21,8 @@ using name_field = char[graphics_request_name_max + 1];
 // Replaces the field with the trimmed, unescaped text after the tag; keeps it
 // when the tag or the "<" that ends its text is missing.
 void decode_name(const char* text, const char* tag, name_field& field) {
-    // The library cuts to its buffer before trimming and unescaping, so give it
-    // room for the whole text and cut the finished name ourselves.
+    // WORKAROUND(BOINC 7.20.5, Debian 12): the library cuts to its buffer before trimming and
+    // unescaping, so give it room for the whole text and cut the finished name ourselves.
     const std::size_t room = std::min<std::size_t>(std::strlen(text) + 1, INT_MAX);
     std::string parsed(room, '\0');
     if (!parse_str(text, tag, parsed.data(), static_cast<int>(room))) return;

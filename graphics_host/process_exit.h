@@ -14,7 +14,8 @@ void arrange_exit_after_frame(bool drawn);
 // without the library's finish.
 [[noreturn]] void end_standalone_run();
 
-// The library's finish, for the worker thread. Once finishing, the library no
+// The library's finish, for the worker thread. WORKAROUND(BOINC 7.20.5,
+// Debian 12): once finishing, the library no
 // longer reads the core client's messages, so a suspension that reached the
 // worker during the finish's wait could never be lifted: the worker takes no
 // suspension from here on.

@@ -1,6 +1,7 @@
 // Start-up sequence and worker launch of the graphics host.
 //
-// The library suspends the job from a SIGALRM handler, on whichever thread
+// WORKAROUND(BOINC 7.20.5, Debian 12): the library suspends the job from a
+// SIGALRM handler, on whichever thread
 // takes the signal. Blocking the signal on the main thread before the library
 // starts (every later thread inherits the mask) and unblocking it on the
 // worker alone makes suspension stop the worker while the graphics go on.

@@ -1,4 +1,5 @@
-// The library acts on quit, abort and a vanished core client only from the
+// WORKAROUND(BOINC 7.20.5, Debian 12): the library acts on quit, abort and a
+// vanished core client only from the
 // worker's timer signal, which sleeps for as long as the task is suspended: a
 // suspended task would then outlive its client for ever. The graphics thread
 // is never suspended, so it ends such a task after a grace period.

@@ -1,5 +1,10 @@
 // Program entry: diagnostics, the start-up line, then the graphics host,
 // which runs the job on a worker thread and keeps this thread for graphics.
+//
+// The wording of every log text of the program (here, "worker: ",
+// "do_checkpoint: ", "GFX: " and the host's "Graphics event loop returned") is
+// fixed on purpose, misspellings included ("begining", "initialzed"): logs and
+// tests compare the texts word for word, so none may be corrected.
 #include <cstdio>
 #include <cstdlib>
 

@@ -17,7 +17,8 @@ tsan_dir=${ZF_TSAN_DIR:-$root/build-tsan}
 fuzz_dir=${ZF_FUZZ_DIR:-$root/build-fuzz}
 
 # Suppressions name third-party libraries only; a finding in our code fails.
-# Tasks that Debian's BOINC client starts fail ASan's library-order check
+# WORKAROUND(boinc-client 7.20.5, Debian 12): tasks that Debian's BOINC client
+# starts fail ASan's library-order check
 # although the runtime is the program's first library, so that check is off.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-verify_asan_link_order=0:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}

@@ -13,7 +13,8 @@
 
 namespace {
 
-// Mesa unloads its driver when the last connection that used it closes, and
+// WORKAROUND(Mesa 22.3, GCC 12.2's LeakSanitizer, Debian 12): Mesa unloads its
+// driver when the last connection that used it closes, and
 // LeakSanitizer then cannot tell the driver's process-long caches from leaks:
 // the driver is loaded up front, never to be unloaded.
 bool pin_mesa_driver() {
