@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/case_names.h"
+
 namespace {
 
 double fake_wall = 0;
@@ -99,6 +101,7 @@ TEST_F(RenderThrottle, MeasuresOnlyTheFrameCallback) {
 }
 
 struct IntervalCase {
+    const char* name;
     double interval;
     double counted;
 };
@@ -111,9 +114,12 @@ TEST_P(LongIntervals, CountInFullUpToAThousandSecondsAndAsNoneBeyond) {
     EXPECT_DOUBLE_EQ(state.total_render_elapsed, GetParam().counted);
 }
 
-INSTANTIATE_TEST_SUITE_P(RenderThrottle, LongIntervals,
-                         ::testing::Values(IntervalCase{999.5, 999.5}, IntervalCase{1000.0, 1000.0},
-                                           IntervalCase{1000.001, 0.0}));
+INSTANTIATE_TEST_SUITE_P(
+    RenderThrottle, LongIntervals,
+    ::testing::Values(IntervalCase{"just under a thousand seconds", 999.5, 999.5},
+                      IntervalCase{"a thousand seconds", 1000.0, 1000.0},
+                      IntervalCase{"just over a thousand seconds", 1000.001, 0.0}),
+    zf_test::by_case_name{});
 
 TEST_F(RenderThrottle, ClockSetBackHoldsFramesBackUntilThatTimeHasPassed) {
     state.last_render_check_time = fake_wall;

@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(without_display_test, VisibleModesGiveNoWindowAndNothingDangles) {
+TEST(GraphicsWithoutDisplay, VisibleModesGiveNoWindowAndNothingDangles) {
     ASSERT_TRUE(register_window_class()) << "registering needs no display";
     for (int mode : {mode_window, mode_fullscreen, mode_blankscreen, mode_hide_graphics}) {
         set_graphics_mode(mode);
