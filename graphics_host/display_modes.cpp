@@ -64,7 +64,7 @@ void hide_cursor() {
     }
 }
 
-// The window stays up without GL, as the mode in force; no frame is drawn into it.
+// The window stays up without a GL context; its mode stays in force.
 void give_up_on_gl(host_state_type& s) {
     if (s.gl_context) platform::delete_gl_context(s.gl_context);
     s.gl_context = nullptr;
