@@ -12,6 +12,7 @@ namespace {
 TEST(GraphicsWithoutDisplay, VisibleModesGiveNoWindowAndNothingDangles) {
     ASSERT_TRUE(register_window_class()) << "registering needs no display";
     for (int mode : {mode_window, mode_fullscreen, mode_blankscreen, mode_hide_graphics}) {
+        SCOPED_TRACE(graphics_mode_tags[mode]);
         set_graphics_mode(mode);
         EXPECT_EQ(host_state.current_graphics_mode, mode);
         EXPECT_EQ(host_state.graphics_window, nullptr);
