@@ -5,6 +5,12 @@
 
 namespace platform {
 
+::_XDisplay* x11_display(window_handle handle) {
+    const window* w = live_window(handle);
+    if (!w || !w->connection || w->connection->lost) return nullptr;
+    return w->connection->display;
+}
+
 unsigned long x11_window_id(window_handle handle) {
     const window* w = live_window(handle);
     return w ? w->xid : 0;

@@ -8,7 +8,13 @@
 
 #include "platform/window.h"
 
+struct _XDisplay;  // Xlib's Display
+
 namespace platform {
+
+// The window's connection, or null for a handle that is not a live window or
+// whose X server has gone away.
+::_XDisplay* x11_display(window_handle window);
 
 // The window's X id, or 0 for a handle that is not a live window.
 unsigned long x11_window_id(window_handle window);

@@ -85,11 +85,8 @@ void window_test::settle() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     for (bool quiet = false; !quiet && std::chrono::steady_clock::now() < deadline;) {
         XSync(observer, False);
-        if (window_state.graphics_window && window_state.graphics_window->connection &&
-            window_state.graphics_window->connection->display &&
-            !window_state.graphics_window->connection->lost) {
-            XSync(window_state.graphics_window->connection->display, False);
-        }
+        Display* host_display = platform::x11_display(host_state.graphics_window);
+        if (host_display) XSync(host_display, False);
         quiet = true;
         platform::message msg;
         while (std::chrono::steady_clock::now() < deadline && platform::get_message(msg)) {
