@@ -10,6 +10,7 @@
 #include "graphics_host/frame_timer.h"
 #include "platform/message_loop.h"
 #include "platform/x11_native.h"
+#include "x_windows.h"
 
 namespace {
 
@@ -102,14 +103,8 @@ void window_test::settle() {
 }
 
 platform::rect window_test::server_rect(::Window xid, Display* display) const {
-    Display* d = display ? display : observer;
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(d, xid, &attributes);
-    int x = 0;
-    int y = 0;
-    ::Window child = None;
-    XTranslateCoordinates(d, xid, attributes.root, 0, 0, &x, &y, &child);
-    return platform::rect{x, y, x + attributes.width, y + attributes.height};
+    const zf_test::root_rect r = zf_test::rect_on_root(display ? display : observer, xid);
+    return platform::rect{r.left, r.top, r.right, r.bottom};
 }
 
 int window_test::cursor_count() {

@@ -9,17 +9,11 @@
 
 #include <algorithm>
 
+#include "x_windows.h"
+
 namespace {
 
 using modes_test = window_test;
-
-std::string window_title(Display* d, ::Window xid) {
-    char* name = nullptr;
-    XFetchName(d, xid, &name);
-    std::string title = name ? name : "";
-    if (name) XFree(name);
-    return title;
-}
 
 bool override_redirect(Display* d, ::Window xid) {
     XWindowAttributes attributes{};
@@ -53,7 +47,7 @@ TEST_F(modes_test, OrdinaryWindowOpensAtTheDefaultRectangleWithItsTitleAndAGlCon
     platform::rect outer{};
     ASSERT_TRUE(platform::get_window_rect(host_state.graphics_window, outer));
     EXPECT_EQ(outer, (platform::rect{50, 50, 690, 530}));
-    EXPECT_EQ(window_title(observer, host_xid()), "BOINC Application");
+    EXPECT_EQ(zf_test::title_of(observer, host_xid()), "BOINC Application");
     EXPECT_FALSE(override_redirect(observer, host_xid()));
     EXPECT_NE(host_state.window_dc, nullptr);
     EXPECT_NE(host_state.gl_context, nullptr);
