@@ -14,8 +14,7 @@ set(ZF_PLATFORM "x86_64-pc-linux-gnu")
 # The client gives the task its shared memory as a file in the slot only to
 # programs that declare an API version of 6 or later; the server cannot read
 # the version from this binary, so the application version states it.
-find_library(ZF_BOINC_API_LIBRARY NAMES libboinc_api.so boinc_api)
-get_filename_component(zf_boinc_api_real "${ZF_BOINC_API_LIBRARY}" REALPATH)
+get_filename_component(zf_boinc_api_real "${BOINC_API_SHARED_LIB}" REALPATH)
 if(zf_boinc_api_real MATCHES "\\.so\\.([0-9]+\\.[0-9]+\\.[0-9]+)$")
   set(ZF_API_VERSION "${CMAKE_MATCH_1}")
 else()

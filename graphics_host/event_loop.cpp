@@ -1,9 +1,13 @@
 // The graphics thread's event loop: the window class, the 30 ms frame timer,
 // the first display mode, then messages until the process ends.
+#include "graphics_host/event_loop.h"
+
 #include "boinc_api.h"
+#include "graphics_host/display_modes.h"
+#include "graphics_host/frame_timer.h"
 #include "graphics_host/graphics_mode.h"
+#include "graphics_host/process_exit.h"
 #include "graphics_host/suspended_end_watch.h"
-#include "graphics_host/windows_opengl.h"
 #include "platform/message_loop.h"
 
 namespace {
@@ -17,7 +21,7 @@ void on_frame_timer() {
 
 void graphics_event_loop() {
     // The job ends the process from its own thread while this one may be drawing.
-    platform::park_loop_at_process_exit();
+    arrange_exit_at_loop_start();
     register_window_class();
     platform::set_thread_timer(frame_timer_period_ms, on_frame_timer);
     set_graphics_mode(boinc_is_standalone() ? mode_window : mode_hide_graphics);

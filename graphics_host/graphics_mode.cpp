@@ -1,5 +1,5 @@
 // The tag texts of the display modes, and the decoding of the core client's
-// graphics requests into the process-wide request record.
+// graphics requests.
 #include "graphics_host/graphics_mode.h"
 
 #include <algorithm>
@@ -14,8 +14,6 @@ const char* const graphics_mode_tags[graphics_mode_count] = {
     "<mode_blankscreen/>", "<reread_prefs/>",       "<mode_quit/>",
 };
 
-graphics_request_type graphics_request = {};
-
 namespace {
 
 using name_field = char[graphics_request_name_max + 1];
@@ -23,8 +21,8 @@ using name_field = char[graphics_request_name_max + 1];
 // Replaces the field with the trimmed, unescaped text after the tag; keeps it
 // when the tag or the "<" that ends its text is missing.
 void decode_name(const char* text, const char* tag, name_field& field) {
-    // The library cuts to its buffer before trimming and unescaping, so give it
-    // room for the whole text and cut the finished name ourselves.
+    // WORKAROUND(BOINC 7.20.5, Debian 12): the library cuts to its buffer before trimming and
+    // unescaping, so give it room for the whole text and cut the finished name ourselves.
     const std::size_t room = std::min<std::size_t>(std::strlen(text) + 1, INT_MAX);
     std::string parsed(room, '\0');
     if (!parse_str(text, tag, parsed.data(), static_cast<int>(room))) return;

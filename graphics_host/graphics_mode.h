@@ -17,7 +17,7 @@ extern const char* const graphics_mode_tags[graphics_mode_count];
 // Longest name that a request may carry, without the NUL.
 constexpr int graphics_request_name_max = 255;
 
-// The last decoded request; a field that a request does not name keeps its value.
+// A decoded request; a field that a request does not name keeps its value.
 struct graphics_request_type {
     int mode;
     char window_station[graphics_request_name_max + 1];
@@ -25,6 +25,6 @@ struct graphics_request_type {
     char display[graphics_request_name_max + 1];
 };
 
-extern graphics_request_type graphics_request;
-
+// Decodes the request text into `record`: the mode of the highest tag found
+// (mode_unsupported when none is), and each name whose tag is present.
 void decode_graphics_request(const char* text, graphics_request_type& record);

@@ -2,11 +2,10 @@
 // graphics request and reply channels of the shared memory.
 #pragma once
 
-// The last mode that the reply channel accepted; -1 before the first.
-extern int acknowledged_graphics_mode;
-
-// Takes at most one waiting request and acts on it.
+// Takes at most one waiting request, decodes it into the host's request record
+// and acts on it.
 void handle_graphics_request();
 
-// Reports the mode in force when it differs from the last one reported.
+// Reports the mode in force when it differs from the last one reported. A
+// quit in force becomes mode_hide_graphics here, once it has been tried.
 void report_graphics_mode();

@@ -1,11 +1,13 @@
 #include "graphics_host/render_throttle.h"
 
 #include "boinc_api.h"
-#include "graphics_host/graphics_api.h"
-#include "graphics_host/graphics_impl.h"
-#include "platform/message_loop.h"
+#include "graphics_host/host_state.h"
+#include "graphics_host/process_exit.h"
 #include "scene/app_graphics.h"
 #include "util.h"
+
+double max_frames_per_second = 30.0;
+double max_graphics_cpu_fraction = 0.5;
 
 namespace {
 
@@ -20,7 +22,6 @@ double library_thread_cpu_time() {
     return cpu;
 }
 
-render_throttle_state render_throttle;
 const render_clock library_clock{library_wall_time, library_thread_cpu_time};
 
 }  // namespace
@@ -58,15 +59,8 @@ bool render_within_limits_using(render_throttle_state& state, const render_clock
 }
 
 bool render_within_limits(int width, int height, double time) {
-    const bool drawn = render_within_limits_using(render_throttle, library_clock,
+    const bool drawn = render_within_limits_using(host_state.render_throttle, library_clock,
                                                   app_graphics_draw_frame, width, height, time);
-    // The first frame sets up libraries (freeglut) whose exit clean-up must not
-    // run under a later frame; exit handlers run last-registered first, so
-    // the loop's parking is registered again after theirs.
-    static bool parking_follows_frame_setup = false;
-    if (drawn && !parking_follows_frame_setup) {
-        platform::park_loop_at_process_exit();
-        parking_follows_frame_setup = true;
-    }
+    arrange_exit_after_frame(drawn);
     return drawn;
 }

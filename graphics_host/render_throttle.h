@@ -18,6 +18,14 @@ struct render_clock {
 
 using frame_callback = void (*)(int width, int height, double time);
 
+// Throttle settings, read on every throttle call; 0 switches a limit off.
+extern double max_frames_per_second;
+extern double max_graphics_cpu_fraction;
+
+// Calls the scene's frame callback at most once, within the limits, with the
+// library's clocks and the host's throttle state; true exactly when it did.
+bool render_within_limits(int width, int height, double time);
+
 // Calls `draw` at most once, within the limits; true exactly when it did.
 bool render_within_limits_using(render_throttle_state& state, const render_clock& clock,
                                 frame_callback draw, int width, int height, double time);

@@ -1,11 +1,11 @@
-// The library acts on quit, abort and a vanished core client only from the
+// WORKAROUND(BOINC 7.20.5, Debian 12): the library acts on quit, abort and a
+// vanished core client only from the
 // worker's timer signal, which sleeps for as long as the task is suspended: a
 // suspended task would then outlive its client for ever. The graphics thread
 // is never suspended, so it ends such a task after a grace period.
 #include "graphics_host/suspended_end_watch.h"
 
 #include <signal.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -13,6 +13,8 @@
 #include "app_ipc.h"
 #include "boinc_api.h"
 #include "error_numbers.h"
+#include "graphics_host/host_state.h"
+#include "graphics_host/process_exit.h"
 #include "util.h"
 
 namespace {
@@ -24,12 +26,12 @@ constexpr double grace_seconds = 5.0;
 enum class end_reason { none, quit, abort, client_gone };
 
 int core_client_pid() {
-    static const int pid = [] {
+    if (host_state.core_client_pid < 0) {
         APP_INIT_DATA aid;
         boinc_get_init_data(aid);
-        return aid.client_pid;
-    }();
-    return pid;
+        host_state.core_client_pid = aid.client_pid;
+    }
+    return host_state.core_client_pid;
 }
 
 // A client under another account than the task's, as sandboxed installs run
@@ -44,23 +46,20 @@ end_reason reason_to_end(const BOINC_STATUS& status) {
     return end_reason::none;
 }
 
-// The worker may be stopped inside the C library holding its locks, so no
-// exit handler or stream flush may run: only the log is flushed here.
 [[noreturn]] void end_now(end_reason reason) {
     const bool aborted = reason == end_reason::abort;
     std::fprintf(stderr, "APP: %s while suspended; ending the task.\n",
                  aborted                      ? "aborted"
                  : reason == end_reason::quit ? "asked to quit"
                                               : "core client gone");
-    std::fflush(stderr);
-    _exit(aborted ? EXIT_ABORTED_BY_CLIENT : 0);
+    end_suspended_task(aborted ? EXIT_ABORTED_BY_CLIENT : 0);
 }
 
 }  // namespace
 
 void end_suspended_task_if_asked() {
-    static double next_check = 0;
-    static double first_seen = 0;
+    double& next_check = host_state.next_end_check;
+    double& first_seen = host_state.end_reason_first_seen;
     const double now = dtime();
     if (now < next_check || boinc_is_standalone()) return;
     next_check = now + check_interval_seconds;

@@ -1,10 +1,12 @@
 // The graphics window's procedure: size, painting, closing, input for the
 // scene, and the end of a full-screen display at the first sign of a user.
-#include <cstdlib>
+#include "graphics_host/window_procedure.h"
 
 #include "boinc_api.h"
+#include "graphics_host/display_modes.h"
 #include "graphics_host/graphics_mode.h"
-#include "graphics_host/windows_opengl.h"
+#include "graphics_host/host_state.h"
+#include "graphics_host/process_exit.h"
 #include "scene/app_graphics.h"
 
 const unsigned set_foreground_message =
@@ -15,7 +17,7 @@ namespace {
 int low_word(std::intptr_t value) { return static_cast<int>(value & 0xFFFF); }
 int high_word(std::intptr_t value) { return static_cast<int>((value >> 16) & 0xFFFF); }
 
-bool in_fullscreen() { return window_state.current_graphics_mode == mode_fullscreen; }
+bool in_fullscreen() { return host_state.current_graphics_mode == mode_fullscreen; }
 
 platform::point cursor_position() {
     platform::point position{0, 0};
@@ -32,12 +34,12 @@ void paint_black(platform::window_handle window) {
 }
 
 void on_size(std::uintptr_t kind, std::intptr_t size) {
-    window_state.window_visible = kind != platform::size_minimized;
+    host_state.window_visible = kind != platform::size_minimized;
     app_graphics_resize(low_word(size), high_word(size));
 }
 
 void on_close() {
-    if (boinc_is_standalone()) std::exit(0);
+    if (boinc_is_standalone()) end_standalone_run();
     set_graphics_mode(mode_hide_graphics);
 }
 
@@ -54,7 +56,7 @@ void on_key(unsigned message, std::uintptr_t key, std::intptr_t key_data) {
 void on_mouse_move(std::uintptr_t buttons) {
     const platform::point position = cursor_position();
     if (in_fullscreen()) {
-        const platform::point& start = window_state.creation_cursor_pos;
+        const platform::point& start = host_state.creation_cursor_pos;
         if (position.x != start.x || position.y != start.y) set_graphics_mode(mode_quit);
         return;
     }
@@ -78,7 +80,7 @@ void on_mouse_button(unsigned message) {
 // The X server went away with the window: carry on as after a close under
 // a core client, in every run, so that the job goes on.
 void on_display_lost(platform::window_handle window) {
-    if (window == window_state.graphics_window) {
+    if (window == host_state.graphics_window) {
         set_graphics_mode(mode_hide_graphics);
     } else {
         platform::destroy_window(window);

@@ -41,7 +41,8 @@ bool write_and_close_durably(FILE* file, int pass) {
     return written;
 }
 
-// boinc_time_to_checkpoint entered the library's critical section and only a
+// WORKAROUND(BOINC 7.20.5, Debian 12): boinc_time_to_checkpoint entered the
+// library's critical section and only a
 // completed checkpoint leaves it; without this the task ignores quit and suspend.
 void leave_failed_checkpoint() { boinc_end_critical_section(); }
 

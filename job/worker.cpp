@@ -9,7 +9,7 @@
 #include "boinc_api.h"
 #include "error_numbers.h"
 #include "filesys.h"
-#include "graphics_host/graphics_api.h"
+#include "graphics_host/process_exit.h"
 #include "job/checkpoint.h"
 #include "job/job_limits.h"
 #include "scene/app_graphics.h"

@@ -10,7 +10,7 @@
 namespace platform {
 
 class suspended_thread {
-public:
+  public:
     suspended_thread(thread_routine routine, void* parameter)
         : routine_(routine), parameter_(parameter) {}
 
@@ -30,7 +30,7 @@ public:
         routine_(parameter_);
     }
 
-private:
+  private:
     thread_routine routine_;
     void* parameter_;
     std::mutex mutex_;

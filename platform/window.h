@@ -162,6 +162,10 @@ struct pixel_format_descriptor {
     unsigned long layer_mask, visible_mask, damage_mask;
 };
 
+// What every window's visual is chosen for: RGBA, double-buffered, depth 16,
+// 32 colour bits. A window's pixel format can only be this one.
+const pixel_format_descriptor& window_pixel_format();
+
 // 1-based index of the screen's GLX visual closest to the descriptor; 0 if none.
 int choose_pixel_format(dc_handle dc, const pixel_format_descriptor& descriptor);
 // X fixes a window's visual when it is made, so only the format that the

@@ -11,8 +11,9 @@ namespace {
 
 // X errors are expected (a window manager refusing focus, a dead server) and
 // must never end the job; traps read the code where it matters.
-int record_x_error(Display*, XErrorEvent* event) {
-    if (x11().last_x_error == 0) x11().last_x_error = event->error_code;
+int record_x_error(Display* display, XErrorEvent* event) {
+    x11_state& s = x11();
+    if (display == s.trapped_display && s.last_x_error == 0) s.last_x_error = event->error_code;
     return 0;
 }
 
@@ -124,8 +125,11 @@ int desktop::screen_number() {
 }
 
 x_error_trap::x_error_trap(Display* display)
-    : display_(display), previous_(XSetErrorHandler(record_x_error)) {
+    : display_(display),
+      previous_display_(x11().trapped_display),
+      previous_(XSetErrorHandler(record_x_error)) {
     XSync(display_, False);
+    x11().trapped_display = display_;
     x11().last_x_error = 0;
 }
 
@@ -136,6 +140,7 @@ int x_error_trap::finish() {
         finished_ = true;
         XSync(display_, False);
         XSetErrorHandler(previous_);
+        x11().trapped_display = previous_display_;
     }
     return x11().last_x_error;
 }

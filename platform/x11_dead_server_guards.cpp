@@ -1,3 +1,4 @@
+// WORKAROUND(Mesa 22.3, libX11 1.8.4, libxcb 1.15, Debian 12):
 // Mesa's GLX reads some answers of the X server without checking them, and
 // once the server has gone they are garbage or null: the process would die
 // with its display, which must never end the job. The executable exports
@@ -85,11 +86,11 @@ recent_geometries& geometries() {
 
 }  // namespace
 
-// The renderer asks for a window's size whenever it draws into it after a
-// buffer swap, and takes the size without looking at the result: with the
-// server gone it is whatever lay on Mesa's stack, and the rasterizer threads
-// write through buffers of that size. A failed answer repeats the last one the
-// server gave for that drawable, so the renderer's buffers stay as they were.
+// WORKAROUND(Mesa 22.3, Debian 12): the renderer asks for a window's size whenever it draws into it
+// after a buffer swap, and takes the size without looking at the result: with the server gone it is
+// whatever lay on Mesa's stack, and the rasterizer threads write through buffers of that size. A
+// failed answer repeats the last one the server gave for that drawable, so the renderer's buffers
+// stay as they were.
 extern "C" Status XGetGeometry(Display* display, Drawable drawable, Window* root, int* x, int* y,
                                unsigned* width, unsigned* height, unsigned* border,
                                unsigned* depth) {
@@ -113,9 +114,9 @@ extern "C" Status XGetGeometry(Display* display, Drawable drawable, Window* root
     return answered;
 }
 
-// Mesa's GLX set-up for a display asks whether the server has MIT-SHM and
-// reads the answer without checking it, which is null once the server is gone.
-// A missing answer becomes "not present", as an answer the caller frees.
+// WORKAROUND(Mesa 22.3, libxcb 1.15, Debian 12): Mesa's GLX set-up for a display asks whether the
+// server has MIT-SHM and reads the answer without checking it, which is null once the server is
+// gone. A missing answer becomes "not present", as an answer the caller frees.
 extern "C" xcb_query_extension_reply_t* xcb_query_extension_reply(
     xcb_connection_t* connection, xcb_query_extension_cookie_t cookie,
     xcb_generic_error_t** error) {

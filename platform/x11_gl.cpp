@@ -59,7 +59,7 @@ void unbind_current_context() {
 
 }  // namespace
 
-const pixel_format_descriptor& window_visual_descriptor() {
+const pixel_format_descriptor& window_pixel_format() {
     static const pixel_format_descriptor descriptor = [] {
         pixel_format_descriptor d{};
         d.size = 40;

@@ -114,6 +114,8 @@ struct x11_state {
     desktop* thread_desktop = nullptr;
     device_context screen_dc;
     int cursor_count = 0;
+    // The display that an x_error_trap watches, and the first error it caught.
+    Display* trapped_display = nullptr;
     int last_x_error = 0;
 };
 
@@ -132,7 +134,8 @@ std::intptr_t send_window_message(window* target, unsigned message, std::uintptr
 void post_window_message(window* target, unsigned message, std::uintptr_t wparam,
                          std::intptr_t lparam);
 
-// Catches X errors of the requests between construction and finish().
+// Catches X errors of the display's requests between construction and
+// finish(); errors of other displays (freeglut's, another window's) are ignored.
 class x_error_trap {
   public:
     explicit x_error_trap(Display* display);
@@ -144,6 +147,7 @@ class x_error_trap {
 
   private:
     Display* display_;
+    Display* previous_display_;
     XErrorHandler previous_;
     bool finished_ = false;
 };
@@ -155,8 +159,6 @@ void pump_connection(void* context);
 // The GLX visual of the screen closest to the descriptor, and its 1-based index.
 bool choose_visual(Display* display, int screen, const pixel_format_descriptor& descriptor,
                    XVisualInfo& out, int& index);
-// What every window's visual is chosen for: RGBA, double-buffered, depth 16, 32 colour bits.
-const pixel_format_descriptor& window_visual_descriptor();
 
 Cursor blank_cursor(x_connection& connection);
 bool cursor_hidden();

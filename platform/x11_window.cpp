@@ -92,7 +92,7 @@ bool make_x_window(window* w, unsigned long style, int x, int y, int width, int 
     Display* d = w->connection->display;
     const ::Window root = RootWindow(d, w->screen);
     int index = 0;
-    if (!choose_visual(d, w->screen, window_visual_descriptor(), w->visual, index)) {
+    if (!choose_visual(d, w->screen, window_pixel_format(), w->visual, index)) {
         // No GL visual: the window still exists, but no pixel format can be set.
         XVisualInfo templ{};
         templ.visualid = XVisualIDFromVisual(DefaultVisual(d, w->screen));

@@ -10,8 +10,7 @@
 #include "scene/bitmap_text.h"
 #include "scene/poster.h"
 #include "scene/scene_motion.h"
-
-double scene_start_time = -1.0;
+#include "scene/scene_state.h"
 
 namespace {
 
@@ -85,8 +84,8 @@ void draw_wire_cube() {
 }
 
 void app_graphics_draw_frame(int, int, double time) {
-    if (scene_start_time < 0) scene_start_time = time;
-    const double elapsed = time - scene_start_time;
+    if (scene_state.start_time < 0) scene_state.start_time = time;
+    const double elapsed = time - scene_state.start_time;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     if (show_poster.load(std::memory_order_relaxed)) {

@@ -1,3 +1,4 @@
+// WORKAROUND(freeglut 3.4.0, libX11 1.8.4, Debian 12):
 // freeglut serves only as a source of bitmap fonts here. It still refuses to
 // draw a character before glutInit, and its glutInit ends the process when the
 // display cannot be opened, so the set-up runs once, on the display of the
@@ -41,7 +42,8 @@ int end_with_status_of_exit_in_progress(Display*) {
     _exit(status_of_exit_in_progress);
 }
 
-// Runs before freeglut's own exit handler, which was registered earlier.
+// Runs before freeglut's own exit handler, which was registered earlier; the
+// whole order at exit is in graphics_host/process_exit.cpp.
 void end_exit_on_lost_connection(int status, void*) {
     status_of_exit_in_progress = status;
     XSetIOErrorHandler(end_with_status_of_exit_in_progress);

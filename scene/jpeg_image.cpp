@@ -8,7 +8,8 @@
 #include <cstdio>
 #include <memory>
 
-// jpeglib.h needs FILE and size_t declared before it.
+// WORKAROUND(libjpeg-turbo 2.1.5, Debian 12): jpeglib.h needs FILE and size_t
+// declared before it.
 #include <jpeglib.h>
 
 namespace {

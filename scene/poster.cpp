@@ -8,9 +8,7 @@
 
 #include "app_ipc.h"
 #include "scene/ortho_view.h"
-
-bool poster_initialized = false;
-texture_descriptor poster_texture{};
+#include "scene/scene_state.h"
 
 namespace {
 
@@ -28,12 +26,14 @@ void set_poster_gl_state() {
 }  // namespace
 
 void kvx_poster_init() {
+    bool& poster_initialized = scene_state.poster_initialized;
+    texture_descriptor& poster_texture = scene_state.poster_texture;
     if (poster_initialized) return;
     fprintf(stderr, "GFX: kvx_poster_init() called. \n");
     set_poster_gl_state();
     char poster_path[256] = "";
     boinc_resolve_filename("QuenlartPoster3.jpg", poster_path, sizeof(poster_path));
-    if (poster_texture.load(poster_path) != 0) {
+    if (poster_texture.load(poster_path) != texture_loaded) {
         fprintf(stderr, "GFX: Error: could not load the background image from %s\n", poster_path);
     } else {
         fprintf(stderr, "GFX: loaded poster from %s \n", poster_path);
@@ -46,11 +46,11 @@ void draw_poster() {
     // The draw may shrink the size it is given, so both are filled afresh every frame.
     float pos[3] = {0.0f, -0.12f, 0.0f};
     float size[3] = {1.0f, 1.0f, 0.0f};
-    if (!poster_initialized) kvx_poster_init();
+    if (!scene_state.poster_initialized) kvx_poster_init();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     enter_ortho_mode();
     enter_unshaded_mode();
-    poster_texture.draw(pos, size, centred, centred);
+    scene_state.poster_texture.draw(pos, size, centred, centred);
     leave_ortho_mode();
     glFlush();
 }

@@ -13,13 +13,6 @@ namespace {
 // No poster needs more; it keeps a header's claim from reserving gigabytes.
 constexpr size_t max_texture_bytes = size_t{256} << 20;
 
-enum load_status {
-    load_ok = 0,
-    load_no_context = 10,
-    load_unsupported_size = 11,
-    load_rejected_by_gl = 12,
-};
-
 // Images are loaded at their own size, which GL before 2.0 accepts only as an extension.
 bool any_texture_size_supported() {
     const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
@@ -59,6 +52,19 @@ unsigned int upload_texture(const rgb_image& image) {
     return name;
 }
 
+texture_load_status load_status_of(int jpeg_result) {
+    switch (jpeg_result) {
+        case jpeg_ok:
+            return texture_loaded;
+        case jpeg_cannot_open:
+            return texture_cannot_open;
+        case jpeg_too_large:
+            return texture_too_large;
+        default:
+            return texture_bad_data;
+    }
+}
+
 // Offset of a shrunk extent within the original one.
 float aligned_offset(float original, float shrunk, int alignment) {
     if (alignment == align_centre) return (original - shrunk) / 2;
@@ -68,24 +74,24 @@ float aligned_offset(float original, float shrunk, int alignment) {
 
 }  // namespace
 
-int texture_descriptor::load(const char* path) {
+texture_load_status texture_descriptor::load(const char* path) {
     present = false;
     GLint max_size = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_size);
-    if (max_size <= 0) return load_no_context;
-    if (!any_texture_size_supported()) return load_unsupported_size;
+    if (max_size <= 0) return texture_no_context;
+    if (!any_texture_size_supported()) return texture_unsupported_size;
 
     rgb_image image;
-    const int status = decode_jpeg_file(path, jpeg_limits{max_size, max_texture_bytes}, image);
-    if (status != jpeg_ok) return status;
+    const int decoded = decode_jpeg_file(path, jpeg_limits{max_size, max_texture_bytes}, image);
+    if (decoded != jpeg_ok) return load_status_of(decoded);
     const unsigned int name = upload_texture(image);
-    if (name == 0) return load_rejected_by_gl;
+    if (name == 0) return texture_rejected_by_gl;
 
     texture_name = name;
     width = image.width;
     height = image.height;
     present = true;
-    return load_ok;
+    return texture_loaded;
 }
 
 void texture_descriptor::draw(float pos[3], float size[3], int x_alignment, int y_alignment) {

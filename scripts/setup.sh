@@ -7,10 +7,10 @@ build=${1:-$root/build}
 shift || true
 
 packages=(
-  build-essential cmake pkg-config clang libclang-rt-14-dev
+  build-essential cmake pkg-config clang libclang-rt-14-dev clang-format
   libboinc-app-dev
   libx11-dev libxtst-dev libgl-dev libglu1-mesa-dev freeglut3-dev libjpeg-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev
   xvfb xauth x11-utils libgl1-mesa-dri
   boinc-client
   imagemagick fonts-dejavu-core

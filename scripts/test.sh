@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the whole test suite, with the X servers it needs.
+# Sets up, builds, checks the sources' formatting and runs the whole test
+# suite, with the X servers it needs.
 # Usage: scripts/test.sh [ctest args...]   (the fuzzers then run ZF_FUZZ_SECONDS each, default 10)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZF_BUILD_DIR:-$root/build}
 "$root/scripts/setup.sh" "$build"
+"$root/scripts/check_format.sh"
 
 source "$root/scripts/xvfb.sh"
 start_xvfb ZF_TEST_DISPLAY

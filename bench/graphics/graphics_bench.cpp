@@ -23,8 +23,9 @@
 #include <string>
 #include <vector>
 
+#include "graphics_host/display_modes.h"
+#include "graphics_host/frame_timer.h"
 #include "graphics_host/graphics_mode.h"
-#include "graphics_host/windows_opengl.h"
 #include "platform/message_loop.h"
 
 namespace {
@@ -114,7 +115,7 @@ double median(std::vector<double> values) {
 std::vector<double> measure_reply_delays(int to, int from, int requests) {
     std::vector<double> delays;
     for (int i = 0; i < requests; ++i) {
-        if (window_state.current_graphics_mode != from) {
+        if (host_state.current_graphics_mode != from) {
             send_request(graphics_mode_tags[from]);
             run_messages_until(reply_waiting);
             take_reply();
@@ -147,7 +148,7 @@ int main(int argc, char** argv) {
     if (!register_window_class()) return 1;
     platform::set_thread_timer(30, counting_tick);
     set_graphics_mode(mode_window);
-    if (!window_state.graphics_window) {
+    if (!host_state.graphics_window) {
         std::fprintf(stderr, "graphics_bench: no window: is DISPLAY set?\n");
         return 1;
     }

@@ -33,7 +33,7 @@ std::string run_task(int number) {
     bool window_up = false;
     bool drawn = false;
     while (zf_fault::process_running(task)) {
-        const auto windows = zf_fault::windows_titled(observer.get(), title);
+        const auto windows = zf_test::windows_titled(observer.get(), title);
         std::vector<unsigned long> pixels;
         if (windows.size() == 1) pixels = zf_fault::window_pixels(observer.get(), windows[0]);
         if (!zf_fault::process_running(task)) break;

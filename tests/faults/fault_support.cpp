@@ -51,44 +51,12 @@ x_connection::~x_connection() {
 
 namespace {
 
-std::string title_of(Display* d, ::Window xid) {
-    char* name = nullptr;
-    XFetchName(d, xid, &name);
-    std::string title = name ? name : "";
-    if (name) XFree(name);
-    return title;
-}
-
 // A window that vanishes between the query and the look at it is no error.
 int ignore_x_errors(Display*, XErrorEvent*) { return 0; }
 
 }  // namespace
 
-std::vector<program_window> windows_titled(Display* d, const std::string& title) {
-    std::vector<program_window> found;
-    XSync(d, False);
-    auto previous = XSetErrorHandler(ignore_x_errors);
-    for (int screen = 0; screen < ScreenCount(d); ++screen) {
-        ::Window root = None;
-        ::Window parent = None;
-        ::Window* children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(d, RootWindow(d, screen), &root, &parent, &children, &count)) continue;
-        for (unsigned i = 0; i < count; ++i) {
-            XWindowAttributes attributes{};
-            if (!XGetWindowAttributes(d, children[i], &attributes)) continue;
-            if (attributes.map_state != IsViewable || title_of(d, children[i]) != title) continue;
-            found.push_back({children[i], screen, attributes.x, attributes.y, attributes.width,
-                             attributes.height});
-        }
-        if (children) XFree(children);
-    }
-    XSync(d, False);
-    XSetErrorHandler(previous);
-    return found;
-}
-
-std::vector<unsigned long> window_pixels(Display* d, const program_window& window) {
+std::vector<unsigned long> window_pixels(Display* d, const zf_test::titled_window& window) {
     std::vector<unsigned long> pixels;
     auto previous = XSetErrorHandler(ignore_x_errors);
     XImage* image = XGetImage(d, window.xid, 0, 0, static_cast<unsigned>(window.width),

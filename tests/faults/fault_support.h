@@ -11,6 +11,7 @@
 
 #include "private_x_server.h"
 #include "test_support.h"
+#include "x_windows.h"
 
 namespace zf_fault {
 
@@ -42,18 +43,9 @@ class x_connection {
     Display* display_;
 };
 
-struct program_window {
-    ::Window xid = None;
-    int screen = -1;
-    int x = 0, y = 0, width = 0, height = 0;
-};
-
-// The viewable top-level windows titled title, on every screen of d.
-std::vector<program_window> windows_titled(Display* d, const std::string& title);
-
 // Samples of the window's pixels, to tell one frame from another; empty
 // when the window cannot be read.
-std::vector<unsigned long> window_pixels(Display* d, const program_window& window);
+std::vector<unsigned long> window_pixels(Display* d, const zf_test::titled_window& window);
 
 // Resident memory of a process in kB, or -1 when it is gone.
 long resident_kb(pid_t pid);

@@ -100,10 +100,10 @@ class mode_storm {
     }
 
     // The program's windows on both displays, with the display of each.
-    std::vector<std::pair<int, zf_fault::program_window>> windows() const {
-        std::vector<std::pair<int, zf_fault::program_window>> found;
+    std::vector<std::pair<int, zf_test::titled_window>> windows() const {
+        std::vector<std::pair<int, zf_test::titled_window>> found;
         for (int d = 0; d < 2; ++d) {
-            for (const auto& w : zf_fault::windows_titled(connections_[d]->get(), title)) {
+            for (const auto& w : zf_test::windows_titled(connections_[d]->get(), title)) {
                 found.emplace_back(d, w);
             }
         }

@@ -50,7 +50,7 @@ TEST(SuspendResumeStorm, WindowDrawsWhileSuspendedAndTheTaskCompletes) {
             std::string::npos;
         if (pair % 10 == 0 && !poster_shown) {
             zf_fault::pause_for(1.3);
-            const auto windows = zf_fault::windows_titled(observer.get(), title);
+            const auto windows = zf_test::windows_titled(observer.get(), title);
             ASSERT_EQ(windows.size(), 1u);
             const auto before = zf_fault::window_pixels(observer.get(), windows[0]);
             zf_fault::pause_for(0.4);

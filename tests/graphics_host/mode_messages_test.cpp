@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include "app_ipc.h"
 #include "boinc_api.h"
+#include "graphics_host/frame_timer.h"
 #include "graphics_host/mode_messages.h"
 #include "tests/graphics_host/window_fixture.h"
 // clang-format on
@@ -24,7 +25,6 @@ class mode_messages_test : public window_test {
     }
     void TearDown() override {
         app_client_shm = nullptr;
-        acknowledged_graphics_mode = -1;
         window_test::TearDown();
     }
 
@@ -59,7 +59,7 @@ class mode_messages_test : public window_test {
 
 TEST_F(mode_messages_test, FirstTickReportsHiddenOnceAndNoWindowExists) {
     EXPECT_EQ(tick(), "<mode_hide_graphics/>");
-    EXPECT_EQ(window_state.graphics_window, nullptr);
+    EXPECT_EQ(host_state.graphics_window, nullptr);
     EXPECT_EQ(tick(), "");
     EXPECT_EQ(tick(), "");
 }
@@ -79,10 +79,10 @@ TEST_P(request_test, RequestIsActedOnAndTheModeInForceReported) {
     acknowledge_start();
     client_sends(c.text);
     EXPECT_EQ(tick(), c.reply);
-    EXPECT_EQ(window_state.current_graphics_mode, c.mode_after);
-    EXPECT_EQ(window_state.graphics_window != nullptr, c.mode_after == mode_window ||
-                                                           c.mode_after == mode_fullscreen ||
-                                                           c.mode_after == mode_blankscreen);
+    EXPECT_EQ(host_state.current_graphics_mode, c.mode_after);
+    EXPECT_EQ(host_state.graphics_window != nullptr, c.mode_after == mode_window ||
+                                                         c.mode_after == mode_fullscreen ||
+                                                         c.mode_after == mode_blankscreen);
     EXPECT_EQ(memory.graphics_request.buf[0], 0) << "the request was taken";
 }
 
@@ -115,7 +115,7 @@ TEST_F(mode_messages_test, RereadPrefsReachesTheSceneOnlyInWindowAndFullScreen) 
         client_sends("<reread_prefs/>");
         tick();
         EXPECT_EQ(scene_calls.prefs_rereads, c.rereads) << "mode " << c.mode;
-        EXPECT_EQ(window_state.current_graphics_mode, c.mode);
+        EXPECT_EQ(host_state.current_graphics_mode, c.mode);
     }
 }
 
@@ -136,11 +136,11 @@ TEST_F(mode_messages_test, KeyInFullScreenRepliesQuitThenHidden) {
     acknowledge_start();
     client_sends("<mode_fullscreen/>");
     ASSERT_EQ(tick(), "<mode_fullscreen/>");
-    graphics_window_proc(window_state.graphics_window, platform::wm_keydown, 65, 0x001e0001);
-    EXPECT_EQ(window_state.current_graphics_mode, mode_quit);
-    EXPECT_EQ(window_state.graphics_window, nullptr);
+    graphics_window_proc(host_state.graphics_window, platform::wm_keydown, 65, 0x001e0001);
+    EXPECT_EQ(host_state.current_graphics_mode, mode_quit);
+    EXPECT_EQ(host_state.graphics_window, nullptr);
     EXPECT_EQ(tick(), "<mode_quit/>");
-    EXPECT_EQ(window_state.current_graphics_mode, mode_hide_graphics);
+    EXPECT_EQ(host_state.current_graphics_mode, mode_hide_graphics);
     EXPECT_EQ(tick(), "<mode_hide_graphics/>");
     EXPECT_TRUE(scene_calls.keys.empty());
 }
@@ -150,9 +150,9 @@ TEST_F(mode_messages_test, RefusedQuitIsLostAndHiddenFollows) {
     client_sends("<mode_fullscreen/>");
     ASSERT_EQ(tick(), "<mode_fullscreen/>");
     memory.graphics_reply.buf[0] = 1;
-    graphics_window_proc(window_state.graphics_window, platform::wm_lbuttondown, 1, 0);
+    graphics_window_proc(host_state.graphics_window, platform::wm_lbuttondown, 1, 0);
     frame_timer_tick();
-    EXPECT_EQ(window_state.current_graphics_mode, mode_hide_graphics);
+    EXPECT_EQ(host_state.current_graphics_mode, mode_hide_graphics);
     memory.graphics_reply.buf[0] = 0;
     EXPECT_EQ(tick(), "<mode_hide_graphics/>");
 }
@@ -161,8 +161,8 @@ TEST_F(mode_messages_test, CloseUnderACoreClientIsReportedAsHidden) {
     acknowledge_start();
     client_sends("<mode_window/>");
     ASSERT_EQ(tick(), "<mode_window/>");
-    graphics_window_proc(window_state.graphics_window, platform::wm_close, 0, 0);
-    EXPECT_EQ(window_state.graphics_window, nullptr);
+    graphics_window_proc(host_state.graphics_window, platform::wm_close, 0, 0);
+    EXPECT_EQ(host_state.graphics_window, nullptr);
     EXPECT_EQ(tick(), "<mode_hide_graphics/>");
 }
 
@@ -173,20 +173,20 @@ TEST_F(mode_messages_test, NamesAreKeptForLaterRequestsAndTakeEffectAtTheNextSwi
     client_sends("<mode_window/><window_station>  " + other +
                  "\n</window_station><desktop> 1 </desktop>");
     ASSERT_EQ(tick(), "<mode_window/>");
-    ASSERT_NE(window_state.graphics_window, nullptr);
-    EXPECT_EQ(window_state.graphics_window->connection->name, other);
-    EXPECT_EQ(window_state.graphics_window->screen, 1);
+    ASSERT_NE(host_state.graphics_window, nullptr);
+    EXPECT_EQ(platform::x11_display_name(host_state.graphics_window), other);
+    EXPECT_EQ(platform::x11_screen(host_state.graphics_window), 1);
 
     // A request for the mode in force stores new names without moving.
     client_sends("<mode_window/><window_station>" + display_name +
                  "</window_station><desktop>0</desktop>");
     EXPECT_EQ(tick(), "");
-    EXPECT_EQ(window_state.graphics_window->connection->name, other);
+    EXPECT_EQ(platform::x11_display_name(host_state.graphics_window), other);
 
     client_sends("<mode_fullscreen/>");
     ASSERT_EQ(tick(), "<mode_fullscreen/>");
-    EXPECT_EQ(window_state.graphics_window->connection->name, display_name);
-    EXPECT_EQ(window_state.graphics_window->screen, 0);
+    EXPECT_EQ(platform::x11_display_name(host_state.graphics_window), display_name);
+    EXPECT_EQ(platform::x11_screen(host_state.graphics_window), 0);
 }
 
 }  // namespace

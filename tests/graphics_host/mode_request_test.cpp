@@ -6,6 +6,7 @@
 #include <string>
 
 #include "graphics_host/graphics_mode.h"
+#include "tests/support/case_names.h"
 
 namespace {
 
@@ -16,34 +17,39 @@ graphics_request_type decoded(const std::string& text) {
 }
 
 struct mode_case {
+    const char* name;
     const char* text;
     int mode;
 };
 
-class decoded_mode : public testing::TestWithParam<mode_case> {};
+class DecodedMode : public testing::TestWithParam<mode_case> {};
 
-TEST_P(decoded_mode, is_the_highest_tag_present) {
+TEST_P(DecodedMode, IsTheHighestTagPresent) {
     EXPECT_EQ(decoded(GetParam().text).mode, GetParam().mode) << GetParam().text;
 }
 
 // Literal texts, so that a wrong entry in the tag table shows up here too.
 INSTANTIATE_TEST_SUITE_P(
-    requests, decoded_mode,
-    testing::Values(mode_case{"", mode_unsupported}, mode_case{"<quit/>", mode_unsupported},
-                    mode_case{"<mode_window>", mode_unsupported},
-                    mode_case{"<mode_unsupported/>", mode_unsupported},
-                    mode_case{"<mode_hide_graphics/>", mode_hide_graphics},
-                    mode_case{"<mode_window/>", mode_window},
-                    mode_case{"<mode_fullscreen/>", mode_fullscreen},
-                    mode_case{"<mode_blankscreen/>", mode_blankscreen},
-                    mode_case{"<reread_prefs/>", reread_prefs},
-                    mode_case{"<mode_quit/>", mode_quit},
-                    mode_case{"<mode_window/><mode_fullscreen/>", mode_fullscreen},
-                    mode_case{"<mode_fullscreen/>\n<mode_window/>", mode_fullscreen},
-                    mode_case{"<mode_quit/><mode_hide_graphics/>", mode_quit},
-                    mode_case{"<desktop><mode_blankscreen/></desktop>", mode_blankscreen}));
+    Requests, DecodedMode,
+    testing::Values(
+        mode_case{"empty", "", mode_unsupported},
+        mode_case{"unknown tag", "<quit/>", mode_unsupported},
+        mode_case{"tag without its slash", "<mode_window>", mode_unsupported},
+        mode_case{"unsupported", "<mode_unsupported/>", mode_unsupported},
+        mode_case{"hide graphics", "<mode_hide_graphics/>", mode_hide_graphics},
+        mode_case{"window", "<mode_window/>", mode_window},
+        mode_case{"fullscreen", "<mode_fullscreen/>", mode_fullscreen},
+        mode_case{"blank screen", "<mode_blankscreen/>", mode_blankscreen},
+        mode_case{"reread prefs", "<reread_prefs/>", reread_prefs},
+        mode_case{"quit", "<mode_quit/>", mode_quit},
+        mode_case{"window then fullscreen", "<mode_window/><mode_fullscreen/>", mode_fullscreen},
+        mode_case{"fullscreen then window on a new line", "<mode_fullscreen/>\n<mode_window/>",
+                  mode_fullscreen},
+        mode_case{"quit then hide", "<mode_quit/><mode_hide_graphics/>", mode_quit},
+        mode_case{"inside a name tag", "<desktop><mode_blankscreen/></desktop>", mode_blankscreen}),
+    zf_test::by_case_name{});
 
-TEST(decode_graphics_request, resets_the_mode_when_no_tag_is_named) {
+TEST(DecodeGraphicsRequest, ResetsTheModeWhenNoTagIsNamed) {
     graphics_request_type record = {};
     record.mode = mode_fullscreen;
     decode_graphics_request("<desktop>1</desktop>", record);
@@ -51,29 +57,29 @@ TEST(decode_graphics_request, resets_the_mode_when_no_tag_is_named) {
 }
 
 struct name_case {
-    const char* what;
+    const char* name;
     std::string text;
     std::string desktop;
 };
 
-class decoded_name : public testing::TestWithParam<name_case> {};
+class DecodedName : public testing::TestWithParam<name_case> {};
 
-TEST_P(decoded_name, is_trimmed_unescaped_and_cut) {
+TEST_P(DecodedName, IsTrimmedUnescapedAndCut) {
     graphics_request_type record = {};
     std::strcpy(record.desktop, "previous");
     decode_graphics_request(GetParam().text.c_str(), record);
-    EXPECT_EQ(std::string(record.desktop), GetParam().desktop) << GetParam().what;
+    EXPECT_EQ(std::string(record.desktop), GetParam().desktop) << GetParam().name;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    requests, decoded_name,
+    Requests, DecodedName,
     testing::Values(name_case{"plain", "<desktop>1</desktop>", "1"},
                     name_case{"white space around", "<desktop> \t\n 0 1 \r\n</desktop>", "0 1"},
                     name_case{"escapes", "<desktop>&lt;a&amp;b&#65;&gt;</desktop>", "<a&bA>"},
                     name_case{"trimmed before unescaping", "<desktop> &#32;x </desktop>", " x"},
                     name_case{"empty", "<desktop></desktop>", ""},
                     name_case{"first occurrence", "<desktop>a</desktop><desktop>b</desktop>", "a"},
-                    name_case{"up to the next <, whatever it is", "<desktop>a<b>c</desktop>", "a"},
+                    name_case{"up to the next tag whatever it is", "<desktop>a<b>c</desktop>", "a"},
                     name_case{"no tag keeps the name", "<mode_window/>", "previous"},
                     name_case{"no < after the tag keeps the name", "<desktop>new", "previous"},
                     name_case{"long name cut to 255",
@@ -87,9 +93,10 @@ INSTANTIATE_TEST_SUITE_P(
                                   for (int i = 0; i < 300; ++i) text += "&amp;";
                                   return text + "</desktop>";
                               }(),
-                              std::string(255, '&')}));
+                              std::string(255, '&')}),
+    zf_test::by_case_name{});
 
-TEST(decode_graphics_request, fills_each_name_from_its_own_tag) {
+TEST(DecodeGraphicsRequest, FillsEachNameFromItsOwnTag) {
     graphics_request_type record = decoded(
         "<display>:7</display><desktop>1</desktop><window_station>:3</window_station>"
         "<mode_fullscreen/>");
@@ -99,7 +106,7 @@ TEST(decode_graphics_request, fills_each_name_from_its_own_tag) {
     EXPECT_EQ(record.mode, mode_fullscreen);
 }
 
-TEST(decode_graphics_request, later_requests_keep_names_they_do_not_name) {
+TEST(DecodeGraphicsRequest, LaterRequestsKeepNamesTheyDoNotName) {
     graphics_request_type record = {};
     decode_graphics_request("<window_station>:1</window_station><desktop>1</desktop>", record);
     decode_graphics_request("<mode_window/><display>:2</display>", record);

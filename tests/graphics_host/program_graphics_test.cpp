@@ -11,6 +11,7 @@
 #include "private_x_server.h"
 #include "real_part.h"
 #include "thread_times.h"
+#include "x_windows.h"
 #include "frame_pixels.h"
 #include "test_jpeg.h"
 // clang-format on
@@ -31,33 +32,14 @@ struct found_window {
     int count = 0;  // windows with that title
 };
 
-std::string title_of(Display* d, ::Window xid) {
-    char* name = nullptr;
-    XFetchName(d, xid, &name);
-    std::string title = name ? name : "";
-    if (name) XFree(name);
-    return title;
-}
-
 // The mapped top-level windows with this title, on every screen.
 found_window find_window(Display* d, const std::string& title) {
+    const auto windows = zf_test::windows_titled(d, title);
     found_window found;
-    XSync(d, False);
-    for (int screen = 0; screen < ScreenCount(d); ++screen) {
-        ::Window root = None;
-        ::Window parent = None;
-        ::Window* children = nullptr;
-        unsigned count = 0;
-        XQueryTree(d, RootWindow(d, screen), &root, &parent, &children, &count);
-        for (unsigned i = 0; i < count; ++i) {
-            XWindowAttributes attributes{};
-            if (!XGetWindowAttributes(d, children[i], &attributes)) continue;
-            if (attributes.map_state != IsViewable || title_of(d, children[i]) != title) continue;
-            found.xid = children[i];
-            found.screen = screen;
-            ++found.count;
-        }
-        if (children) XFree(children);
+    found.count = static_cast<int>(windows.size());
+    if (!windows.empty()) {
+        found.xid = windows.back().xid;
+        found.screen = windows.back().screen;
     }
     return found;
 }
@@ -73,14 +55,9 @@ found_window wait_for_window(Display* d, const std::string& title, double second
 }
 
 std::string geometry(Display* d, ::Window xid) {
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(d, xid, &attributes);
-    int x = 0;
-    int y = 0;
-    ::Window child = None;
-    XTranslateCoordinates(d, xid, attributes.root, 0, 0, &x, &y, &child);
-    return std::to_string(x) + "," + std::to_string(y) + "," +
-           std::to_string(x + attributes.width) + "," + std::to_string(y + attributes.height);
+    const zf_test::root_rect r = zf_test::rect_on_root(d, xid);
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
 }
 
 void send_close(Display* d, ::Window xid) {

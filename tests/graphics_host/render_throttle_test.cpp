@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "graphics_host/graphics_api.h"
+#include "tests/support/case_names.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ void fake_draw(int, int, double) {
 const render_clock test_clock{fake_wall_time, fake_thread_cpu_time};
 
 class RenderThrottle : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fake_wall = 1.0e9;
         fake_cpu = 0;
@@ -101,6 +101,7 @@ TEST_F(RenderThrottle, MeasuresOnlyTheFrameCallback) {
 }
 
 struct IntervalCase {
+    const char* name;
     double interval;
     double counted;
 };
@@ -113,9 +114,12 @@ TEST_P(LongIntervals, CountInFullUpToAThousandSecondsAndAsNoneBeyond) {
     EXPECT_DOUBLE_EQ(state.total_render_elapsed, GetParam().counted);
 }
 
-INSTANTIATE_TEST_SUITE_P(RenderThrottle, LongIntervals,
-                         ::testing::Values(IntervalCase{999.5, 999.5}, IntervalCase{1000.0, 1000.0},
-                                           IntervalCase{1000.001, 0.0}));
+INSTANTIATE_TEST_SUITE_P(
+    RenderThrottle, LongIntervals,
+    ::testing::Values(IntervalCase{"just under a thousand seconds", 999.5, 999.5},
+                      IntervalCase{"a thousand seconds", 1000.0, 1000.0},
+                      IntervalCase{"just over a thousand seconds", 1000.001, 0.0}),
+    zf_test::by_case_name{});
 
 TEST_F(RenderThrottle, ClockSetBackHoldsFramesBackUntilThatTimeHasPassed) {
     state.last_render_check_time = fake_wall;

@@ -25,7 +25,7 @@ void place(MSG_CHANNEL& channel, const std::string& text) {
     std::memcpy(channel.buf + 1, text.data(), text.size());
 }
 
-TEST(take_graphics_message, takes_nothing_from_an_empty_channel) {
+TEST(TakeGraphicsMessage, TakesNothingFromAnEmptyChannel) {
     auto channel = empty_channel();
     std::strcpy(channel->buf + 1, "<mode_window/>");
     char out[MSG_CHANNEL_SIZE] = "untouched";
@@ -33,7 +33,7 @@ TEST(take_graphics_message, takes_nothing_from_an_empty_channel) {
     EXPECT_STREQ(out, "untouched");
 }
 
-TEST(take_graphics_message, copies_the_text_and_frees_the_channel) {
+TEST(TakeGraphicsMessage, CopiesTheTextAndFreesTheChannel) {
     auto channel = empty_channel();
     place(*channel, std::string("<mode_window/>") + '\0');
     char out[MSG_CHANNEL_SIZE];
@@ -43,7 +43,7 @@ TEST(take_graphics_message, copies_the_text_and_frees_the_channel) {
     EXPECT_FALSE(take_graphics_message(*channel, out, sizeof out));
 }
 
-TEST(take_graphics_message, stays_inside_a_channel_without_a_nul) {
+TEST(TakeGraphicsMessage, StaysInsideAChannelWithoutANul) {
     MSG_CHANNEL channels[2];
     std::memset(channels, 'x', sizeof channels);
     std::strcpy(channels[1].buf, "\1<mode_fullscreen/>");
@@ -57,7 +57,7 @@ TEST(take_graphics_message, stays_inside_a_channel_without_a_nul) {
     EXPECT_EQ(std::strlen(out), channel_text_max);
 }
 
-TEST(take_graphics_message, never_writes_past_a_small_buffer) {
+TEST(TakeGraphicsMessage, NeverWritesPastASmallBuffer) {
     auto channel = empty_channel();
     place(*channel, std::string("<mode_fullscreen/>") + '\0');
     char out[12];
@@ -68,7 +68,7 @@ TEST(take_graphics_message, never_writes_past_a_small_buffer) {
     EXPECT_FALSE(take_graphics_message(*channel, out, 0));
 }
 
-TEST(take_graphics_message, a_long_request_is_cut_before_decoding) {
+TEST(TakeGraphicsMessage, ALongRequestIsCutBeforeDecoding) {
     auto channel = empty_channel();
     std::string text = "<mode_window/>";
     text.resize(channel_text_max - 10, ' ');
@@ -81,7 +81,7 @@ TEST(take_graphics_message, a_long_request_is_cut_before_decoding) {
     EXPECT_EQ(record.mode, mode_window);
 }
 
-TEST(send_graphics_message, refuses_while_the_channel_is_full) {
+TEST(SendGraphicsMessage, RefusesWhileTheChannelIsFull) {
     auto channel = empty_channel();
     ASSERT_TRUE(send_graphics_message(*channel, "<mode_window/>"));
     EXPECT_EQ(channel->buf[0], 1);
@@ -89,7 +89,7 @@ TEST(send_graphics_message, refuses_while_the_channel_is_full) {
     EXPECT_STREQ(channel->buf + 1, "<mode_window/>");
 }
 
-TEST(send_graphics_message, cuts_a_long_text_to_the_channel) {
+TEST(SendGraphicsMessage, CutsALongTextToTheChannel) {
     auto channel = empty_channel();
     std::string text(3 * MSG_CHANNEL_SIZE, 'z');
     ASSERT_TRUE(send_graphics_message(*channel, text.c_str()));
@@ -98,7 +98,7 @@ TEST(send_graphics_message, cuts_a_long_text_to_the_channel) {
 
 // Another process fills and empties the channel at the same time as we do;
 // every message must arrive whole and in order.
-TEST(graphics_channel, hands_over_whole_messages_between_threads) {
+TEST(GraphicsChannel, HandsOverWholeMessagesBetweenThreads) {
     auto channel = empty_channel();
     constexpr int messages = 20000;
     auto text_of = [](int number) {

@@ -1,4 +1,6 @@
 // The host's start-up sequence with library hooks that the test provides.
+#include "graphics_host/startup.h"
+
 #include <gtest/gtest.h>
 #include <pthread.h>
 #include <sys/resource.h>
@@ -10,7 +12,6 @@
 #include <thread>
 
 #include "boinc_api.h"
-#include "graphics_host/graphics_impl.h"
 #include "platform/message_loop.h"
 
 namespace {

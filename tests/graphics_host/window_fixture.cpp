@@ -7,11 +7,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "graphics_host/frame_timer.h"
 #include "platform/message_loop.h"
+#include "platform/x11_native.h"
+#include "x_windows.h"
 
 namespace {
 
-// Mesa unloads its driver when the last connection that used it closes, and
+// WORKAROUND(Mesa 22.3, GCC 12.2's LeakSanitizer, Debian 12): Mesa unloads its
+// driver when the last connection that used it closes, and
 // LeakSanitizer then cannot tell the driver's process-long caches from leaks:
 // the driver is loaded up front, never to be unloaded.
 bool pin_mesa_driver() {
@@ -56,9 +60,8 @@ void release_everything(Display* d) {
 void window_test::TearDown() {
     if (!observer) return;
     release_everything(observer);
-    name_desktop("", "");
     set_graphics_mode(mode_hide_graphics);
-    window_state.saved_window_rect = default_window_rect;
+    reset_host_state();
     XCloseDisplay(observer);
 }
 
@@ -83,11 +86,8 @@ void window_test::settle() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     for (bool quiet = false; !quiet && std::chrono::steady_clock::now() < deadline;) {
         XSync(observer, False);
-        if (window_state.graphics_window && window_state.graphics_window->connection &&
-            window_state.graphics_window->connection->display &&
-            !window_state.graphics_window->connection->lost) {
-            XSync(window_state.graphics_window->connection->display, False);
-        }
+        Display* host_display = platform::x11_display(host_state.graphics_window);
+        if (host_display) XSync(host_display, False);
         quiet = true;
         platform::message msg;
         while (std::chrono::steady_clock::now() < deadline && platform::get_message(msg)) {
@@ -99,18 +99,12 @@ void window_test::settle() {
 }
 
 ::Window window_test::host_xid() const {
-    return window_state.graphics_window ? window_state.graphics_window->xid : None;
+    return platform::x11_window_id(host_state.graphics_window);
 }
 
 platform::rect window_test::server_rect(::Window xid, Display* display) const {
-    Display* d = display ? display : observer;
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(d, xid, &attributes);
-    int x = 0;
-    int y = 0;
-    ::Window child = None;
-    XTranslateCoordinates(d, xid, attributes.root, 0, 0, &x, &y, &child);
-    return platform::rect{x, y, x + attributes.width, y + attributes.height};
+    const zf_test::root_rect r = zf_test::rect_on_root(display ? display : observer, xid);
+    return platform::rect{r.left, r.top, r.right, r.bottom};
 }
 
 int window_test::cursor_count() {
@@ -124,7 +118,7 @@ std::string window_test::second_display() {
 }
 
 void name_desktop(const std::string& window_station, const std::string& desktop) {
-    std::strncpy(graphics_request.window_station, window_station.c_str(),
-                 graphics_request_name_max);
-    std::strncpy(graphics_request.desktop, desktop.c_str(), graphics_request_name_max);
+    graphics_request_type& request = host_state.graphics_request;
+    std::strncpy(request.window_station, window_station.c_str(), graphics_request_name_max);
+    std::strncpy(request.desktop, desktop.c_str(), graphics_request_name_max);
 }

@@ -13,9 +13,11 @@
 #include <ostream>
 #include <string>
 
+#include "graphics_host/display_modes.h"
 #include "graphics_host/graphics_mode.h"
-#include "graphics_host/windows_opengl.h"
-#include "platform/x11_state.h"
+#include "graphics_host/host_state.h"
+#include "graphics_host/window_procedure.h"
+#include "platform/x11_native.h"
 #include "real_part.h"
 #include "tests/graphics_host/recording_scene.h"
 

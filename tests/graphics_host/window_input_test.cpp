@@ -45,15 +45,15 @@ TEST_P(fullscreen_exit_test, FirstActivityEndsTheDisplayAndTheSceneGetsNothing) 
     settle();
     set_graphics_mode(mode_fullscreen);
     ASSERT_NE(host_xid(), static_cast<::Window>(None));
-    EXPECT_EQ(window_state.creation_cursor_pos.x, 300);
-    EXPECT_EQ(window_state.creation_cursor_pos.y, 200);
+    EXPECT_EQ(host_state.creation_cursor_pos.x, 300);
+    EXPECT_EQ(host_state.creation_cursor_pos.y, 200);
     settle();
-    ASSERT_EQ(window_state.current_graphics_mode, mode_fullscreen);
+    ASSERT_EQ(host_state.current_graphics_mode, mode_fullscreen);
 
     GetParam().act(observer);
     XSync(observer, False);
-    EXPECT_TRUE(pump_until([] { return window_state.current_graphics_mode == mode_quit; }));
-    EXPECT_EQ(window_state.graphics_window, nullptr);
+    EXPECT_TRUE(pump_until([] { return host_state.current_graphics_mode == mode_quit; }));
+    EXPECT_EQ(host_state.graphics_window, nullptr);
     pump_for(0.1);  // whatever followed the activity goes nowhere
     EXPECT_TRUE(scene_calls.keys.empty());
     EXPECT_TRUE(scene_calls.moves.empty());
@@ -88,14 +88,14 @@ TEST_F(input_test, InFullScreenAMoveAtTheCreationPointTheWheelAndSystemKeysDoNot
     settle();
     set_graphics_mode(mode_fullscreen);
     settle();
-    graphics_window_proc(window_state.graphics_window, platform::wm_mousemove, 0, 0);
+    graphics_window_proc(host_state.graphics_window, platform::wm_mousemove, 0, 0);
     XTestFakeButtonEvent(observer, 4, True, 0);
     XTestFakeButtonEvent(observer, 4, False, 0);
     fake_key(observer, XK_F10, true);  // a system key
     fake_key(observer, XK_F10, false);
     settle();
-    EXPECT_EQ(window_state.current_graphics_mode, mode_fullscreen);
-    EXPECT_NE(window_state.graphics_window, nullptr);
+    EXPECT_EQ(host_state.current_graphics_mode, mode_fullscreen);
+    EXPECT_NE(host_state.graphics_window, nullptr);
 }
 
 class scene_input_test : public window_test, public ::testing::WithParamInterface<int> {};
@@ -123,7 +123,7 @@ TEST_P(scene_input_test, KeysReachTheSceneWithWindowsKeyData) {
         EXPECT_EQ(static_cast<unsigned>(release.key_data),
                   1u | (scan_code << 16) | (1u << 30) | (1u << 31));
     }
-    EXPECT_EQ(window_state.current_graphics_mode, GetParam());
+    EXPECT_EQ(host_state.current_graphics_mode, GetParam());
 }
 
 TEST_P(scene_input_test, HeldKeyRepeatsWithTheRepeatBitAndReleasesOnce) {
@@ -175,7 +175,7 @@ TEST_P(scene_input_test, PointerGoesToTheSceneInScreenCoordinatesWithItsButtons)
     EXPECT_TRUE(first.down);
     EXPECT_EQ(scene_calls.buttons[1].which, 2);
     EXPECT_FALSE(scene_calls.buttons[2].down);
-    EXPECT_EQ(window_state.current_graphics_mode, GetParam());
+    EXPECT_EQ(host_state.current_graphics_mode, GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, scene_input_test,
@@ -217,9 +217,8 @@ TEST_F(input_test, CloseUnderACoreClientHidesTheWindow) {
     set_graphics_mode(mode_window);
     send_client_message(observer, host_xid(), XInternAtom(observer, "WM_PROTOCOLS", False),
                         static_cast<long>(XInternAtom(observer, "WM_DELETE_WINDOW", False)));
-    EXPECT_TRUE(
-        pump_until([] { return window_state.current_graphics_mode == mode_hide_graphics; }));
-    EXPECT_EQ(window_state.graphics_window, nullptr);
+    EXPECT_TRUE(pump_until([] { return host_state.current_graphics_mode == mode_hide_graphics; }));
+    EXPECT_EQ(host_state.graphics_window, nullptr);
 }
 
 TEST_F(input_test, RegisteredMessageBringsTheWindowToTheFront) {

@@ -9,17 +9,11 @@
 
 #include <algorithm>
 
+#include "x_windows.h"
+
 namespace {
 
 using modes_test = window_test;
-
-std::string window_title(Display* d, ::Window xid) {
-    char* name = nullptr;
-    XFetchName(d, xid, &name);
-    std::string title = name ? name : "";
-    if (name) XFree(name);
-    return title;
-}
 
 bool override_redirect(Display* d, ::Window xid) {
     XWindowAttributes attributes{};
@@ -48,15 +42,15 @@ void set_wm_state(Display* d, ::Window xid, bool iconic, bool maximized) {
 TEST_F(modes_test, OrdinaryWindowOpensAtTheDefaultRectangleWithItsTitleAndAGlContext) {
     set_graphics_mode(mode_window);
     ASSERT_NE(host_xid(), static_cast<::Window>(None));
-    EXPECT_EQ(window_state.current_graphics_mode, mode_window);
+    EXPECT_EQ(host_state.current_graphics_mode, mode_window);
     EXPECT_EQ(server_rect(host_xid()), (platform::rect{50, 50, 690, 530}));
     platform::rect outer{};
-    ASSERT_TRUE(platform::get_window_rect(window_state.graphics_window, outer));
+    ASSERT_TRUE(platform::get_window_rect(host_state.graphics_window, outer));
     EXPECT_EQ(outer, (platform::rect{50, 50, 690, 530}));
-    EXPECT_EQ(window_title(observer, host_xid()), "BOINC Application");
+    EXPECT_EQ(zf_test::title_of(observer, host_xid()), "BOINC Application");
     EXPECT_FALSE(override_redirect(observer, host_xid()));
-    EXPECT_NE(window_state.window_dc, nullptr);
-    EXPECT_NE(window_state.gl_context, nullptr);
+    EXPECT_NE(host_state.window_dc, nullptr);
+    EXPECT_NE(host_state.gl_context, nullptr);
     // Once from WM_CREATE without a context, once at the end with it current.
     EXPECT_EQ(scene_calls.init_with_context, (std::vector<bool>{false, true}));
     EXPECT_GE(cursor_count(), 0);
@@ -87,12 +81,12 @@ TEST_P(saved_rect_test, NextOrdinaryWindowOpensWhereTheLastOneWasLeft) {
                             std::make_pair(300, 200)),
                   scene_calls.resizes.end());
     }
-    EXPECT_EQ(window_state.window_visible, !c.iconic);
+    EXPECT_EQ(host_state.window_visible, !c.iconic);
     set_graphics_mode(c.via_mode);
     set_graphics_mode(mode_blankscreen);
     ASSERT_NE(host_xid(), static_cast<::Window>(None));
     EXPECT_EQ(server_rect(host_xid()), c.expected);
-    EXPECT_EQ(window_state.saved_window_rect, c.expected);
+    EXPECT_EQ(host_state.saved_window_rect, c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -110,12 +104,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(modes_test, SwitchToTheModeInForceChangesNothing) {
     set_graphics_mode(mode_window);
-    const platform::window_handle first = window_state.graphics_window;
+    const platform::window_handle first = host_state.graphics_window;
     const ::Window xid = host_xid();
     const int count = cursor_count();
     const std::size_t inits = scene_calls.init_with_context.size();
     set_graphics_mode(mode_window);
-    EXPECT_EQ(window_state.graphics_window, first);
+    EXPECT_EQ(host_state.graphics_window, first);
     EXPECT_EQ(host_xid(), xid);
     EXPECT_EQ(cursor_count(), count);
     EXPECT_EQ(scene_calls.init_with_context.size(), inits);
@@ -137,7 +131,7 @@ TEST_F(modes_test, ManySwitchesKeepABoundedNumberOfWindowRecords) {
         set_graphics_mode(i % 2 ? mode_hide_graphics : mode_blankscreen);
         pump_for(0.005);
     }
-    EXPECT_LE(platform::x11().windows.size(), 20u);
+    EXPECT_LE(platform::x11_window_records(), 20u);
 }
 
 TEST_F(modes_test, FullScreenCoversTheScreenOnTopWithFocusAndHidesTheCursor) {
@@ -164,16 +158,16 @@ TEST_F(modes_test, FullScreenCoversTheScreenOnTopWithFocusAndHidesTheCursor) {
 TEST_F(modes_test, MinimisedWindowDrawsNothingAndRestoringDrawsAgain) {
     set_graphics_mode(mode_window);
     ASSERT_TRUE(pump_until([] { return scene_calls.frames >= 1; }));
-    graphics_window_proc(window_state.graphics_window, platform::wm_size, platform::size_minimized,
+    graphics_window_proc(host_state.graphics_window, platform::wm_size, platform::size_minimized,
                          0);
-    EXPECT_FALSE(window_state.window_visible);
+    EXPECT_FALSE(host_state.window_visible);
     EXPECT_EQ(scene_calls.resizes.back(), std::make_pair(0, 0));
     const int frames = scene_calls.frames;
     pump_for(0.3);
     EXPECT_EQ(scene_calls.frames, frames);
-    graphics_window_proc(window_state.graphics_window, platform::wm_size, platform::size_maximized,
+    graphics_window_proc(host_state.graphics_window, platform::wm_size, platform::size_maximized,
                          (768 << 16) | 1024);
-    EXPECT_TRUE(window_state.window_visible);
+    EXPECT_TRUE(host_state.window_visible);
     EXPECT_EQ(scene_calls.resizes.back(), std::make_pair(1024, 768));
     EXPECT_TRUE(pump_until([&] { return scene_calls.frames > frames; }));
 }
@@ -183,27 +177,27 @@ TEST_F(modes_test, NamedStationAndDesktopOpenThereAndReleaseReturnsToTheInitialD
     ZF_REQUIRE_REAL_PART(!other.empty(), "ZF_TEST_DISPLAY2 is not set");
     name_desktop(other, "1");
     set_graphics_mode(mode_fullscreen);
-    ASSERT_EQ(window_state.current_graphics_mode, mode_fullscreen);
+    ASSERT_EQ(host_state.current_graphics_mode, mode_fullscreen);
     ASSERT_NE(host_xid(), static_cast<::Window>(None));
-    EXPECT_EQ(window_state.graphics_window->connection->name, other);
-    EXPECT_EQ(window_state.graphics_window->screen, 1);
+    EXPECT_EQ(platform::x11_display_name(host_state.graphics_window), other);
+    EXPECT_EQ(platform::x11_screen(host_state.graphics_window), 1);
     Display* second = XOpenDisplay(other.c_str());
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(server_rect(host_xid(), second), (platform::rect{0, 0, 800, 600}));
     XCloseDisplay(second);
-    EXPECT_NE(window_state.initial_window_station, nullptr);
-    EXPECT_EQ(platform::get_process_window_station(), window_state.opened_window_station);
+    EXPECT_NE(host_state.initial_window_station, nullptr);
+    EXPECT_EQ(platform::get_process_window_station(), host_state.opened_window_station);
 
     // The names stay: a switch to a mode without a window goes there too.
     set_graphics_mode(mode_hide_graphics);
-    EXPECT_EQ(platform::get_thread_desktop(), window_state.opened_desktop);
+    EXPECT_EQ(platform::get_thread_desktop(), host_state.opened_desktop);
 
     name_desktop("", "");
     set_graphics_mode(mode_window);
-    EXPECT_EQ(platform::get_process_window_station(), window_state.initial_window_station);
-    EXPECT_EQ(platform::get_thread_desktop(), window_state.initial_desktop);
+    EXPECT_EQ(platform::get_process_window_station(), host_state.initial_window_station);
+    EXPECT_EQ(platform::get_thread_desktop(), host_state.initial_desktop);
     ASSERT_NE(host_xid(), static_cast<::Window>(None));
-    EXPECT_EQ(window_state.graphics_window->connection->name, display_name);
+    EXPECT_EQ(platform::x11_display_name(host_state.graphics_window), display_name);
 }
 
 struct unopenable_case {
@@ -220,18 +214,18 @@ TEST_P(unopenable_test, GivesUnsupportedWithoutAWindowAndTheNextSwitchRecovers) 
     set_graphics_mode(mode_window);
     name_desktop(*c.window_station ? c.window_station : display_name, c.desktop);
     set_graphics_mode(mode_fullscreen);
-    EXPECT_EQ(window_state.current_graphics_mode, mode_unsupported);
-    EXPECT_EQ(window_state.graphics_window, nullptr);
-    EXPECT_EQ(window_state.window_dc, nullptr);
-    EXPECT_EQ(window_state.gl_context, nullptr);
+    EXPECT_EQ(host_state.current_graphics_mode, mode_unsupported);
+    EXPECT_EQ(host_state.graphics_window, nullptr);
+    EXPECT_EQ(host_state.window_dc, nullptr);
+    EXPECT_EQ(host_state.gl_context, nullptr);
     pump_for(0.1);  // ticks with no window draw nothing and crash nothing
 
     name_desktop("", "");
     set_graphics_mode(mode_window);
-    EXPECT_EQ(window_state.current_graphics_mode, mode_window);
+    EXPECT_EQ(host_state.current_graphics_mode, mode_window);
     ASSERT_NE(host_xid(), static_cast<::Window>(None));
-    EXPECT_EQ(window_state.graphics_window->connection->name, display_name);
-    EXPECT_EQ(platform::get_process_window_station(), window_state.initial_window_station);
+    EXPECT_EQ(platform::x11_display_name(host_state.graphics_window), display_name);
+    EXPECT_EQ(platform::get_process_window_station(), host_state.initial_window_station);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, unopenable_test,
@@ -244,10 +238,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, unopenable_test,
 TEST_F(modes_test, ClassCannotBeRegisteredTwiceNorUnregisteredWhileAWindowExists) {
     EXPECT_FALSE(register_window_class());
     set_graphics_mode(mode_window);
-    ASSERT_NE(window_state.graphics_window, nullptr);
+    ASSERT_NE(host_state.graphics_window, nullptr);
     EXPECT_TRUE(unregister_window_class());
-    EXPECT_EQ(window_state.app_instance, nullptr) << "a failed unregistration clears the instance";
-    window_state.app_instance = platform::get_module_handle();
+    EXPECT_EQ(host_state.app_instance, nullptr) << "a failed unregistration clears the instance";
+    host_state.app_instance = platform::get_module_handle();
 }
 
 }  // namespace

@@ -43,9 +43,10 @@ INSTANTIATE_TEST_SUITE_P(
                        longest_kept_user.c_str()},
         malformed_case{"Truncated", "<app_init_data>\n<wu_name>w1</wu_name>\n<team_name>Te",
                        "WU Name:  w1 \n"},
-        malformed_case{"XmlEscapes",
-                       "<app_init_data>\n<app_name>a&amp;b&lt;c&#65;</app_name>\n</app_init_data>\n",
-                       "APP Name: a&b<cA \n"},
+        malformed_case{
+            "XmlEscapes",
+            "<app_init_data>\n<app_name>a&amp;b&lt;c&#65;</app_name>\n</app_init_data>\n",
+            "APP Name: a&b<cA \n"},
         malformed_case{"MissingFieldsAndGarbage", "<app_init_data>\n\x01\xff<slot>x</slot>\n",
                        "Slot:  0 \n"}),
     [](const ::testing::TestParamInfo<malformed_case>& info) { return info.param.name; });

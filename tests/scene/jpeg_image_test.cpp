@@ -14,7 +14,7 @@ namespace {
 
 const jpeg_limits roomy{16384, size_t{256} << 20};
 
-class jpeg_image : public testing::Test {
+class JpegImage : public testing::Test {
   protected:
     void SetUp() override {
         char pattern[] = "/tmp/zf_jpeg_XXXXXX";
@@ -41,7 +41,7 @@ rgb pixel(const rgb_image& image, int x, int y) {
                image.pixels[offset + 2] / 255.0};
 }
 
-TEST_F(jpeg_image, DecodesToRgbRowsFromTheTop) {
+TEST_F(JpegImage, DecodesToRgbRowsFromTheTop) {
     rgb_image image;
     ASSERT_EQ(decode_jpeg_file(good.c_str(), roomy, image), jpeg_ok);
     EXPECT_EQ(image.width, 40);
@@ -53,7 +53,7 @@ TEST_F(jpeg_image, DecodesToRgbRowsFromTheTop) {
     EXPECT_TRUE(colours_near(pixel(image, 34, 24), quarter_colours[3], 0.06));
 }
 
-TEST_F(jpeg_image, RefusesBadFilesWithAStatus) {
+TEST_F(JpegImage, RefusesBadFilesWithAStatus) {
     const std::vector<unsigned char> bytes = read_file_bytes(good);
     std::vector<unsigned char> huge = bytes;
     ASSERT_TRUE(set_jpeg_header_size(huge, 65000, 65000));
@@ -93,7 +93,7 @@ TEST_F(jpeg_image, RefusesBadFilesWithAStatus) {
         << "limits are inclusive";
 }
 
-TEST_F(jpeg_image, ProgressiveFileDecodesWithinTheTightestLimits) {
+TEST_F(JpegImage, ProgressiveFileDecodesWithinTheTightestLimits) {
     const std::string progressive = dir + "/progressive.jpg";
     ASSERT_TRUE(write_quarters_jpeg(progressive, 400, 300, true));
     rgb_image image;

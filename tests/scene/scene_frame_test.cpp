@@ -15,6 +15,7 @@
 #include "scene/animated_scene.h"
 #include "scene/app_graphics.h"
 #include "scene/scene_motion.h"
+#include "scene/scene_state.h"
 #include "scene_view.h"
 
 namespace {
@@ -48,7 +49,8 @@ class scene_frame : public testing::Test {
     // The frame at this elapsed time, the process's first frame having been drawn at
     // first_frame_time.
     static frame_pixels frame_at(double elapsed) {
-        if (scene_start_time < 0) app_graphics_draw_frame(frame_size, frame_size, first_frame_time);
+        if (scene_state.start_time < 0)
+            app_graphics_draw_frame(frame_size, frame_size, first_frame_time);
         app_graphics_draw_frame(frame_size, frame_size, first_frame_time + elapsed);
         return gl->read_frame();
     }

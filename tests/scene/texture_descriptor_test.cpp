@@ -53,7 +53,7 @@ class texture : public testing::Test {
 
 TEST_F(texture, LoadFillsTheDescriptorAndDrawWritesBackTheFittedSize) {
     texture_descriptor descriptor{};
-    ASSERT_EQ(descriptor.load(image_path.c_str()), 0);
+    ASSERT_EQ(descriptor.load(image_path.c_str()), texture_loaded);
     EXPECT_TRUE(descriptor.present);
     EXPECT_NE(descriptor.texture_name, 0u);
     EXPECT_EQ(descriptor.width, 40.0);
@@ -71,7 +71,7 @@ TEST_F(texture, LoadFillsTheDescriptorAndDrawWritesBackTheFittedSize) {
 
 TEST_F(texture, FailedLoadLeavesNothingToDraw) {
     texture_descriptor descriptor{};
-    EXPECT_NE(descriptor.load("/nonexistent/poster.jpg"), 0);
+    EXPECT_EQ(descriptor.load("/nonexistent/poster.jpg"), texture_cannot_open);
     EXPECT_FALSE(descriptor.present);
     float size[3] = {1, 1, 0};
     const frame_pixels frame = draw(descriptor, first, size);
@@ -80,7 +80,7 @@ TEST_F(texture, FailedLoadLeavesNothingToDraw) {
 
 TEST_F(texture, AnotherContextDoesNotDrawATextureItLacks) {
     texture_descriptor descriptor{};
-    ASSERT_EQ(descriptor.load(image_path.c_str()), 0);
+    ASSERT_EQ(descriptor.load(image_path.c_str()), texture_loaded);
     second.make_current();
     float size[3] = {1, 1, 0};
     const frame_pixels frame = draw(descriptor, second, size);

@@ -1,11 +1,16 @@
 // Program entry: diagnostics, the start-up line, then the graphics host,
 // which runs the job on a worker thread and keeps this thread for graphics.
+//
+// The wording of every log text of the program (here, "worker: ",
+// "do_checkpoint: ", "GFX: " and the host's "Graphics event loop returned") is
+// fixed on purpose, misspellings included ("begining", "initialzed"): logs and
+// tests compare the texts word for word, so none may be corrected.
 #include <cstdio>
 #include <cstdlib>
 
 #include "boinc_api.h"
 #include "diagnostics.h"
-#include "graphics_host/graphics_api.h"
+#include "graphics_host/startup.h"
 #include "job/worker.h"
 #include "util.h"
 
@@ -13,8 +18,8 @@ namespace {
 constexpr int boinc_major_version = 4;
 constexpr int boinc_minor_version = 66;
 constexpr int diagnostics_flags = BOINC_DIAG_DUMPCALLSTACKENABLED |
-                                  BOINC_DIAG_MEMORYLEAKCHECKENABLED |
-                                  BOINC_DIAG_REDIRECTSTDERR | BOINC_DIAG_TRACETOSTDERR;
+                                  BOINC_DIAG_MEMORYLEAKCHECKENABLED | BOINC_DIAG_REDIRECTSTDERR |
+                                  BOINC_DIAG_TRACETOSTDERR;
 static_assert(diagnostics_flags == 0x225);
 constexpr int event_loop_returned_status = 47;
 }  // namespace

@@ -1,9 +1,11 @@
 // The graphics window: its class, the switch between display modes, the
 // window with its pixel format and GL context, and its release.
-#include "graphics_host/windows_opengl.h"
+#include "graphics_host/display_modes.h"
+
+#include <cstdio>
 
 #include "boinc_api.h"
-#include "graphics_host/graphics_mode.h"
+#include "graphics_host/window_procedure.h"
 #include "scene/app_graphics.h"
 
 namespace {
@@ -22,7 +24,7 @@ bool mode_has_window(int mode) {
 
 // Keeps where an ordinary window stands, so that the next one opens there.
 void remember_window_rect() {
-    window_state_type& s = window_state;
+    host_state_type& s = host_state;
     if (s.current_graphics_mode == mode_fullscreen || !s.graphics_window) return;
     if (platform::is_iconic(s.graphics_window) || platform::is_zoomed(s.graphics_window)) {
         s.saved_window_rect = default_window_rect;
@@ -34,19 +36,16 @@ void remember_window_rect() {
 
 // Moves to the window station and desktop that the core client named; the
 // mode becomes mode_unsupported when either cannot be opened.
-int move_to_requested_desktop(int mode) {
-    window_state_type& s = window_state;
-    if (boinc_is_standalone() || !graphics_request.window_station[0] ||
-        !graphics_request.desktop[0]) {
-        return mode;
-    }
+int move_to_requested_desktop(int mode, const graphics_request_type& request) {
+    host_state_type& s = host_state;
+    if (boinc_is_standalone() || !request.window_station[0] || !request.desktop[0]) return mode;
     if (!s.initial_window_station)
         s.initial_window_station = platform::get_process_window_station();
     if (!s.initial_desktop) s.initial_desktop = platform::get_thread_desktop();
-    s.opened_window_station = platform::open_window_station(graphics_request.window_station);
+    s.opened_window_station = platform::open_window_station(request.window_station);
     if (!s.opened_window_station) return mode_unsupported;
     platform::set_process_window_station(s.opened_window_station);
-    s.opened_desktop = platform::open_desktop(graphics_request.desktop);
+    s.opened_desktop = platform::open_desktop(request.desktop);
     if (!s.opened_desktop) return mode_unsupported;
     platform::set_thread_desktop(s.opened_desktop);
     return mode;
@@ -65,6 +64,14 @@ void hide_cursor() {
     }
 }
 
+// The window stays up without a GL context; its mode stays in force.
+void give_up_on_gl(host_state_type& s) {
+    if (s.gl_context) platform::delete_gl_context(s.gl_context);
+    s.gl_context = nullptr;
+    platform::release_dc(s.graphics_window, s.window_dc);
+    s.window_dc = nullptr;
+}
+
 void reveal_cursor() {
     while (platform::show_cursor(true) < 0) {
     }
@@ -72,39 +79,11 @@ void reveal_cursor() {
 
 }  // namespace
 
-window_state_type window_state{
-    mode_hide_graphics,
-    default_window_rect,
-    true,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    {0, 0},
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-};
-
-const platform::pixel_format_descriptor window_pixel_format = [] {
-    platform::pixel_format_descriptor pfd{};
-    pfd.size = 40;
-    pfd.version = 1;
-    pfd.flags =
-        platform::pfd_draw_to_window | platform::pfd_support_opengl | platform::pfd_doublebuffer;
-    pfd.pixel_type = platform::pfd_type_rgba;
-    pfd.color_bits = 32;
-    pfd.depth_bits = 16;
-    pfd.layer_type = platform::pfd_main_plane;
-    return pfd;
-}();
-
 bool register_window_class() {
-    window_state.app_instance = platform::get_module_handle();
+    host_state.app_instance = platform::get_module_handle();
     const platform::window_class_record record{
         platform::cs_vredraw | platform::cs_hredraw | platform::cs_owndc, graphics_window_proc,
-        window_state.app_instance, window_class_name};
+        host_state.app_instance, window_class_name};
     if (!platform::register_class(record)) {
         platform::message_box("Failed To Register The Window Class.", "ERROR");
         return false;
@@ -113,24 +92,24 @@ bool register_window_class() {
 }
 
 bool unregister_window_class() {
-    if (!platform::unregister_class(window_class_name, window_state.app_instance)) {
+    if (!platform::unregister_class(window_class_name, host_state.app_instance)) {
         platform::message_box("Could Not Unregister Class.", "SHUTDOWN ERROR");
-        window_state.app_instance = nullptr;
+        host_state.app_instance = nullptr;
     }
     return true;
 }
 
-void set_graphics_mode(int mode) {
-    if (mode == window_state.current_graphics_mode) return;
+void set_graphics_mode(int mode, const graphics_request_type& request) {
+    if (mode == host_state.current_graphics_mode) return;
     remember_window_rect();
     release_graphics_window();
-    mode = move_to_requested_desktop(mode);
-    window_state.current_graphics_mode = mode;
+    mode = move_to_requested_desktop(mode, request);
+    host_state.current_graphics_mode = mode;
     if (mode_has_window(mode)) create_graphics_window();
 }
 
 void create_graphics_window() {
-    window_state_type& s = window_state;
+    host_state_type& s = host_state;
     const bool fullscreen = s.current_graphics_mode == mode_fullscreen;
     const platform::rect area = fullscreen ? fullscreen_rect() : s.saved_window_rect;
     if (fullscreen) {
@@ -148,24 +127,28 @@ void create_graphics_window() {
         (fullscreen ? fullscreen_style : ordinary_style) | clip_styles, area.left, area.top,
         area.right - area.left, area.bottom - area.top);
     // No display to show it on: the mode stays, without a window.
-    if (!s.graphics_window) return;
+    if (!s.graphics_window) {
+        std::fprintf(stderr, "graphics host: cannot create the window.\n");
+        return;
+    }
 
     platform::set_foreground_window(s.graphics_window);
     platform::get_cursor_pos(s.creation_cursor_pos);
     s.window_dc = platform::get_dc(s.graphics_window);
-    set_window_pixel_format(s.window_dc);
-
+    if (!set_window_pixel_format(s.window_dc)) {
+        std::fprintf(stderr, "graphics host: no pixel format for the window.\n");
+        give_up_on_gl(s);
+        return;
+    }
     s.gl_context = platform::create_gl_context(s.window_dc);
     if (!s.gl_context) {
-        platform::release_dc(s.graphics_window, s.window_dc);
-        s.window_dc = nullptr;
+        std::fprintf(stderr, "graphics host: cannot create a GL context for the window.\n");
+        give_up_on_gl(s);
         return;
     }
     if (!platform::make_current(s.window_dc, s.gl_context)) {
-        platform::release_dc(s.graphics_window, s.window_dc);
-        platform::delete_gl_context(s.gl_context);
-        s.window_dc = nullptr;
-        s.gl_context = nullptr;
+        std::fprintf(stderr, "graphics host: cannot make the window's GL context current.\n");
+        give_up_on_gl(s);
         return;
     }
     platform::show_window(s.graphics_window);
@@ -174,7 +157,7 @@ void create_graphics_window() {
 }
 
 void release_graphics_window() {
-    window_state_type& s = window_state;
+    host_state_type& s = host_state;
     platform::make_current(nullptr, nullptr);
     if (s.gl_context) {
         platform::delete_gl_context(s.gl_context);
@@ -198,7 +181,8 @@ void release_graphics_window() {
     }
 }
 
-void set_window_pixel_format(platform::dc_handle dc) {
-    const int format = platform::choose_pixel_format(dc, window_pixel_format);
-    platform::set_pixel_format(dc, format, window_pixel_format);
+bool set_window_pixel_format(platform::dc_handle dc) {
+    const platform::pixel_format_descriptor& wanted = platform::window_pixel_format();
+    const int format = platform::choose_pixel_format(dc, wanted);
+    return format != 0 && platform::set_pixel_format(dc, format, wanted);
 }

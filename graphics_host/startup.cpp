@@ -1,10 +1,11 @@
 // Start-up sequence and worker launch of the graphics host.
 //
-// The library suspends the job from a SIGALRM handler, on whichever thread
+// WORKAROUND(BOINC 7.20.5, Debian 12): the library suspends the job from a
+// SIGALRM handler, on whichever thread
 // takes the signal. Blocking the signal on the main thread before the library
 // starts (every later thread inherits the mask) and unblocking it on the
 // worker alone makes suspension stop the worker while the graphics go on.
-#include "graphics_host/graphics_impl.h"
+#include "graphics_host/startup.h"
 
 #include <pthread.h>
 #include <sys/resource.h>
@@ -12,11 +13,11 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 
 #include "boinc_api.h"
 #include "error_numbers.h"
-#include "graphics_host/windows_opengl.h"
+#include "graphics_host/event_loop.h"
+#include "graphics_host/host_state.h"
 #include "platform/thread.h"
 
 startup_hooks_type startup_hooks;
@@ -25,16 +26,6 @@ namespace {
 
 // Lowest scheduling priority, so that the graphics thread always wins.
 constexpr int worker_nice_value = 19;
-
-startup_hooks_type* active_hooks = nullptr;
-worker_function_type worker_function = nullptr;
-
-void set_alarm_signal_blocked(bool blocked) {
-    sigset_t alarm;
-    sigemptyset(&alarm);
-    sigaddset(&alarm, SIGALRM);
-    pthread_sigmask(blocked ? SIG_BLOCK : SIG_UNBLOCK, &alarm, nullptr);
-}
 
 int start_library_on_main_thread(BOINC_OPTIONS* options) {
     set_alarm_signal_blocked(true);
@@ -48,27 +39,35 @@ int register_calling_thread_as_worker() {
 }
 
 unsigned worker_thread_entry(void*) {
-    active_hooks->worker_timer_setup();
-    worker_function();
+    host_state.active_hooks->worker_timer_setup();
+    host_state.worker_function();
     return 0;
 }
 
 }  // namespace
+
+void set_alarm_signal_blocked(bool blocked) {
+    sigset_t alarm;
+    sigemptyset(&alarm);
+    sigaddset(&alarm, SIGALRM);
+    pthread_sigmask(blocked ? SIG_BLOCK : SIG_UNBLOCK, &alarm, nullptr);
+}
+
+int boinc_init_graphics(worker_function_type worker) {
+    fill_startup_hooks();
+    BOINC_OPTIONS options;
+    boinc_options_defaults(options);
+    return start_graphics_with_hooks(options, worker, &startup_hooks);
+}
 
 void fill_startup_hooks() {
     startup_hooks.library_startup = start_library_on_main_thread;
     startup_hooks.worker_timer_setup = register_calling_thread_as_worker;
 }
 
-void finish_on_worker(int status) {
-    set_alarm_signal_blocked(true);
-    boinc_finish(status);
-    std::abort();  // the library's finish does not return
-}
-
 int start_graphics_with_hooks(BOINC_OPTIONS& options, worker_function_type worker,
                               startup_hooks_type* hooks) {
-    active_hooks = hooks;
+    host_state.active_hooks = hooks;
     const int rc = hooks->library_startup(&options);
     if (rc) return rc;
     if (worker) {
@@ -81,7 +80,7 @@ int start_graphics_with_hooks(BOINC_OPTIONS& options, worker_function_type worke
 }
 
 int launch_worker_thread(worker_function_type worker) {
-    worker_function = worker;
+    host_state.worker_function = worker;
     // A task whose job never starts would run forever: report it instead.
     auto thread = platform::create_suspended_thread(worker_thread_entry, nullptr);
     if (!thread) return ERR_THREAD;

@@ -1,0 +1,68 @@
+// All state of the graphics host in one record: the display mode and its
+// window, the core client's requests and replies, the throttle, the watch for
+// a suspended task that must end, and what the start-up hands the worker.
+// Only the graphics thread touches it, except where a member says otherwise.
+#pragma once
+
+#include "graphics_host/graphics_mode.h"
+#include "graphics_host/render_throttle.h"
+#include "graphics_host/startup.h"
+#include "platform/window.h"
+
+// Where an ordinary window goes when none has been placed yet.
+constexpr platform::rect default_window_rect{50, 50, 690, 530};
+
+struct host_state_type {
+    // The display mode and its window (display_modes.cpp, window_procedure.cpp).
+
+    // Changed by set_graphics_mode, and by report_graphics_mode once a quit is told.
+    int current_graphics_mode = mode_hide_graphics;
+    // Outer rectangle of the last ordinary window, where the next one opens.
+    platform::rect saved_window_rect = default_window_rect;
+    // False while the window is minimised: no frames are drawn then.
+    bool window_visible = true;
+    // The window of the mode in force, its device context and GL context; null without one.
+    platform::window_handle graphics_window = nullptr;
+    platform::dc_handle window_dc = nullptr;
+    platform::gl_context_handle gl_context = nullptr;
+    // The window class's instance; null after a failed unregistration.
+    platform::instance_handle app_instance = nullptr;
+    // Where the cursor was when the window was made: full screen ends when it moves.
+    platform::point creation_cursor_pos{0, 0};
+    // Taken at the first move to a named window station and desktop; every release returns there.
+    platform::window_station_handle initial_window_station = nullptr;
+    platform::desktop_handle initial_desktop = nullptr;
+    // The named ones, while a window uses them.
+    platform::window_station_handle opened_window_station = nullptr;
+    platform::desktop_handle opened_desktop = nullptr;
+
+    // The core client's messages (mode_messages.cpp).
+
+    // The last decoded request; set_graphics_mode reads its names by default.
+    graphics_request_type graphics_request{};
+    // The last mode that the reply channel accepted; -1 before the first.
+    int acknowledged_graphics_mode = -1;
+
+    // The frame-rate and processor-share throttle (render_throttle.cpp), since the start.
+    render_throttle_state render_throttle{};
+
+    // The watch for a suspended task that must end (suspended_end_watch.cpp).
+
+    // Wall-clock time of the next look at the library's status.
+    double next_end_check = 0;
+    // When the present reason to end was first seen; 0 while there is none.
+    double end_reason_first_seen = 0;
+    // The core client's process, from the init data at the first look; -1 before it.
+    int core_client_pid = -1;
+
+    // Start-up (startup.cpp): written on the main thread before the worker
+    // thread exists, then read by the worker thread.
+    startup_hooks_type* active_hooks = nullptr;
+    worker_function_type worker_function = nullptr;
+};
+
+extern host_state_type host_state;
+
+// Back to the state at start-up, for test fixtures between cases, with no
+// window up. The window class stays registered, so its instance is kept.
+void reset_host_state();
