@@ -7,9 +7,10 @@
 // carry their Windows numbers; X events become them in the event pump that
 // each display connection adds to the message loop.
 //
-// Not provided: child windows, menus, icons, other brushes than black, and
-// any wait for a window manager. With no window manager a window's outer
-// rectangle is its client area.
+// Not provided: child windows, menus, icons, other brushes than black. A
+// window manager is asked, by its EWMH conventions, for the frame it will
+// add and for full screen (x11_window_manager.cpp); with none a window's
+// outer rectangle is its client area.
 #pragma once
 
 #include <cstdint>
@@ -95,7 +96,9 @@ bool register_class(const window_class_record& record);
 bool unregister_class(const char* class_name, instance_handle instance);
 
 // Makes a window on the thread's desktop; its procedure gets wm_create
-// before this returns. Null when the class is unknown or the desktop's
+// before this returns. Position and size are the outer rectangle's, the
+// window manager's frame included, as Windows takes them. A ws_popup window
+// is a full-screen one. Null when the class is unknown or the desktop's
 // display cannot be reached.
 window_handle create_window(unsigned long ex_style, const char* class_name, const char* title,
                             unsigned long style, int x, int y, int width, int height);

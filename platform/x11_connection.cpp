@@ -43,6 +43,11 @@ void intern_atoms(x_connection& c) {
     c.net_wm_state_maximized_vert = XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_VERT", False);
     c.net_wm_state_maximized_horz = XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
     c.net_frame_extents = XInternAtom(d, "_NET_FRAME_EXTENTS", False);
+    c.net_request_frame_extents = XInternAtom(d, "_NET_REQUEST_FRAME_EXTENTS", False);
+    c.net_supported = XInternAtom(d, "_NET_SUPPORTED", False);
+    c.net_supporting_wm_check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
+    c.net_wm_state_fullscreen = XInternAtom(d, "_NET_WM_STATE_FULLSCREEN", False);
+    c.net_wm_state_above = XInternAtom(d, "_NET_WM_STATE_ABOVE", False);
     c.net_active_window = XInternAtom(d, "_NET_ACTIVE_WINDOW", False);
     c.net_wm_name = XInternAtom(d, "_NET_WM_NAME", False);
     c.utf8_string = XInternAtom(d, "UTF8_STRING", False);

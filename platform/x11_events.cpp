@@ -109,6 +109,14 @@ void on_state_change(window* target) {
     }
 }
 
+// The focus that set_focus asked for before the window manager had mapped the window.
+void take_focus_now_mapped(x_connection& c, window* target) {
+    target->focus_when_mapped = false;
+    x_error_trap trap(c.display);
+    XSetInputFocus(c.display, target->xid, RevertToParent, CurrentTime);
+    trap.finish();
+}
+
 // The registered message whose name is this atom's, or 0.
 unsigned registered_message_for(x_connection& c, Atom atom) {
     char* name = XGetAtomName(c.display, atom);
@@ -146,6 +154,9 @@ void translate_event(x_connection& c, XEvent& event) {
     switch (event.type) {
         case ConfigureNotify:
             on_configure(target, event.xconfigure);
+            break;
+        case MapNotify:
+            if (target->focus_when_mapped) take_focus_now_mapped(c, target);
             break;
         case PropertyNotify:
             if (event.xproperty.atom == c.wm_state) on_state_change(target);

@@ -29,6 +29,11 @@ struct x_connection {
     Atom net_wm_state_maximized_vert = None;
     Atom net_wm_state_maximized_horz = None;
     Atom net_frame_extents = None;
+    Atom net_request_frame_extents = None;
+    Atom net_supported = None;
+    Atom net_supporting_wm_check = None;
+    Atom net_wm_state_fullscreen = None;
+    Atom net_wm_state_above = None;
     Atom net_active_window = None;
     Atom net_wm_name = None;
     Atom utf8_string = None;
@@ -69,6 +74,13 @@ struct window {
     bool alive = true;
     bool shown = false;
     bool iconic = false;
+    // Full screen through the window manager's convention rather than override-redirect.
+    bool fullscreen_by_manager = false;
+    // Takes the keyboard focus once the server says it is mapped: a window
+    // manager maps a managed window later, and focus on an unmapped one is refused.
+    bool focus_when_mapped = false;
+    // The window that had the focus before a full-screen window took it.
+    ::Window focus_before = None;
     int width = 0;  // client size last reported in WM_SIZE
     int height = 0;
     device_context dc;
@@ -159,6 +171,27 @@ void pump_connection(void* context);
 // The GLX visual of the screen closest to the descriptor, and its 1-based index.
 bool choose_visual(Display* display, int screen, const pixel_format_descriptor& descriptor,
                    XVisualInfo& out, int& index);
+
+// What the screen's window manager offers (x11_window_manager.cpp). With no
+// window manager running, nothing is supported and windows have no frame.
+bool window_manager_supports(x_connection& connection, int screen, Atom feature);
+
+struct frame_extents {
+    long left = 0;
+    long right = 0;
+    long top = 0;
+    long bottom = 0;
+};
+
+// The frame that the window manager puts around this unmapped window, asked
+// for before mapping where the manager answers that; zero otherwise.
+frame_extents expected_frame_extents(window* w);
+// The frame that the window manager has published for a mapped window; zero without one.
+frame_extents published_frame_extents(window* w);
+// Asks the window manager, before mapping, to show the window full screen and above others.
+void request_manager_fullscreen(window* w);
+// After a full-screen window is gone: the focus back where it was, if nothing took it.
+void give_focus_back(window* w);
 
 Cursor blank_cursor(x_connection& connection);
 bool cursor_hidden();

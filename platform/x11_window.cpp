@@ -63,6 +63,40 @@ bool read_cardinals(window* w, Atom property, Atom type, std::vector<long>& valu
     return actual_format == 32;
 }
 
+// Full screen for a screensaver: above every panel and dock, with the
+// keyboard focus. Where a window manager runs and supports it, the window is
+// a managed one in the manager's full-screen state: an override-redirect
+// window is placed by the manager's stacking rules too, and under XWayland
+// (Weston 10) one stays below the compositor's panel and never gets the
+// keyboard focus, while a full-screen one is put above the panel and
+// focused. Openbox 3.6 and Metacity 3.46 put both above their docks. With no
+// manager, or one without the convention, the window is override-redirect,
+// raised, and takes the focus itself.
+bool fullscreen_by_manager(window* w) {
+    return window_manager_supports(*w->connection, w->screen,
+                                   w->connection->net_wm_state_fullscreen);
+}
+
+// The window that has the keyboard focus now, if it is a window at all.
+::Window current_focus(x_connection& c) {
+    ::Window focus = None;
+    int revert = 0;
+    XGetInputFocus(c.display, &focus, &revert);
+    return focus == PointerRoot ? None : focus;
+}
+
+// Windows' size and position are those of the outer rectangle; X's are the
+// client area's. The client area is the outer size less the frame that the
+// manager will add; with win_gravity NorthWest the manager puts the frame's
+// corner at the position given.
+void fit_client_area_into_frame(window* w, int outer_width, int outer_height) {
+    const frame_extents frame = expected_frame_extents(w);
+    w->width = std::max(outer_width - static_cast<int>(frame.left + frame.right), 1);
+    w->height = std::max(outer_height - static_cast<int>(frame.top + frame.bottom), 1);
+    XResizeWindow(w->connection->display, w->xid, static_cast<unsigned>(w->width),
+                  static_cast<unsigned>(w->height));
+}
+
 void set_window_texts(window* w, const char* title, const char* class_name) {
     Display* d = w->connection->display;
     XStoreName(d, w->xid, title);
@@ -88,7 +122,7 @@ void set_position_hints(window* w, int x, int y, int width, int height) {
     XSetWMNormalHints(w->connection->display, w->xid, &hints);
 }
 
-bool make_x_window(window* w, unsigned long style, int x, int y, int width, int height) {
+bool make_x_window(window* w, bool override_redirect, int x, int y, int width, int height) {
     Display* d = w->connection->display;
     const ::Window root = RootWindow(d, w->screen);
     int index = 0;
@@ -109,8 +143,7 @@ bool make_x_window(window* w, unsigned long style, int x, int y, int width, int 
     attributes.border_pixel = 0;
     attributes.background_pixmap = None;
     attributes.event_mask = window_event_mask;
-    // A full-screen window must cover everything without a manager's frame.
-    attributes.override_redirect = (style & ws_popup) ? True : False;
+    attributes.override_redirect = override_redirect ? True : False;
     attributes.cursor = cursor_hidden() ? blank_cursor(*w->connection) : None;
     x_error_trap trap(d);
     w->xid = XCreateWindow(
@@ -188,9 +221,17 @@ window_handle create_window(unsigned long, const char* class_name, const char* t
     w->dc.owner = w;
     w->dc.connection = w->connection;
     w->dc.screen = w->screen;
-    if (!make_x_window(w, style, x, y, width, height)) return nullptr;
+    const bool fullscreen = (style & ws_popup) != 0;
+    const bool managed_fullscreen = fullscreen && fullscreen_by_manager(w);
+    if (fullscreen) w->focus_before = current_focus(*w->connection);
+    if (!make_x_window(w, fullscreen && !managed_fullscreen, x, y, width, height)) return nullptr;
     set_window_texts(w, title ? title : "", cls->name.c_str());
-    set_position_hints(w, x, y, width, height);
+    if (managed_fullscreen) {
+        request_manager_fullscreen(w);
+    } else if (!fullscreen) {
+        fit_client_area_into_frame(w, width, height);
+    }
+    set_position_hints(w, x, y, w->width, w->height);
     forget_old_dead_windows();
     x11().windows.push_back(std::move(record));
 
@@ -216,6 +257,7 @@ bool destroy_window(window_handle handle) {
     if (!w->connection->lost) {
         XDestroyWindow(d, w->xid);
         XFreeColormap(d, w->colormap);
+        give_focus_back(w);
         XFlush(d);
     }
     w->gc = nullptr;
@@ -240,10 +282,11 @@ void show_window(window_handle handle) {
 void set_focus(window_handle handle) {
     window* w = live_window(handle);
     if (!w || w->connection->lost) return;
-    // Focus on a window that a manager has not mapped yet is refused: harmless.
+    // A manager maps a managed window later, and focus on a window that is
+    // not yet viewable is refused: the window then takes it when it is mapped.
     x_error_trap trap(w->connection->display);
     XSetInputFocus(w->connection->display, w->xid, RevertToParent, CurrentTime);
-    trap.finish();
+    w->focus_when_mapped = trap.finish() != 0;
 }
 
 bool set_foreground_window(window_handle handle) {

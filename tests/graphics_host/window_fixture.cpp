@@ -28,8 +28,12 @@ bool pin_mesa_driver() {
 void window_test::SetUp() {
     const char* name = std::getenv("ZF_TEST_DISPLAY");
     ZF_REQUIRE_REAL_PART(name && *name, "ZF_TEST_DISPLAY is not set");
+    set_up_on(name);
+}
+
+void window_test::set_up_on(const std::string& name) {
     display_name = name;
-    setenv("DISPLAY", name, 1);
+    setenv("DISPLAY", name.c_str(), 1);
     static const bool registered = [] {
         platform::set_thread_timer(30, frame_timer_tick);
         return register_window_class();
@@ -37,7 +41,7 @@ void window_test::SetUp() {
     ASSERT_TRUE(registered);
     static const bool driver_pinned = pin_mesa_driver();
     (void)driver_pinned;
-    observer = XOpenDisplay(name);
+    observer = XOpenDisplay(name.c_str());
     ASSERT_NE(observer, nullptr);
     scene_calls = recorded_scene_calls{};
 }

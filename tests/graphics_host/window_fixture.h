@@ -34,6 +34,8 @@ class window_test : public ::testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
+    // The set-up on a display that the test chose, such as a desktop of its own.
+    void set_up_on(const std::string& display);
 
     // Runs the host's messages and frame ticks until done() holds or the time is up.
     bool pump_until(const std::function<bool()>& done, double seconds = 3.0);

@@ -1,0 +1,158 @@
+// What the layer asks of a window manager, by the EWMH conventions: whether
+// one runs and what it supports, the frame it will put around a window, full
+// screen, and the keyboard focus around a full-screen window.
+//
+// Not done: any wait for a manager beyond the one bounded question about the
+// frame before mapping; a manager that publishes its frame only after mapping
+// leaves the first window's client area at the full requested size.
+#include <X11/Xatom.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "platform/x11_state.h"
+
+namespace platform {
+namespace {
+
+// How long window creation waits for the manager's answer about its frame.
+// Managers answer within a few milliseconds; a loaded machine may take longer.
+constexpr std::chrono::milliseconds frame_answer_wait{500};
+
+// Reads a 32-bit property of any window; false when it has none of that type.
+bool read_longs(x_connection& c, ::Window xid, Atom property, Atom type, std::vector<long>& out) {
+    if (c.lost) return false;
+    Atom actual_type = None;
+    int actual_format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    x_error_trap trap(c.display);
+    const int rc = XGetWindowProperty(c.display, xid, property, 0, 1024, False, type, &actual_type,
+                                      &actual_format, &count, &remaining, &data);
+    trap.finish();
+    if (rc != Success || !data) return false;
+    const bool ok = actual_format == 32;
+    if (ok) {
+        const long* items = reinterpret_cast<const long*>(data);
+        out.assign(items, items + count);
+    }
+    XFree(data);
+    return ok;
+}
+
+// The manager's check window, if one runs: a stale property left by a manager
+// that has gone names a window that no longer points at itself.
+bool window_manager_running(x_connection& c, int screen) {
+    std::vector<long> root_check;
+    std::vector<long> self_check;
+    const ::Window root = RootWindow(c.display, screen);
+    return read_longs(c, root, c.net_supporting_wm_check, XA_WINDOW, root_check) &&
+           !root_check.empty() &&
+           read_longs(c, static_cast<::Window>(root_check[0]), c.net_supporting_wm_check, XA_WINDOW,
+                      self_check) &&
+           !self_check.empty() && self_check[0] == root_check[0];
+}
+
+struct property_match {
+    ::Window xid;
+    Atom atom;
+};
+
+Bool is_property_change(Display*, XEvent* event, XPointer arg) {
+    const auto* match = reinterpret_cast<const property_match*>(arg);
+    return event->type == PropertyNotify && event->xproperty.window == match->xid &&
+           event->xproperty.atom == match->atom;
+}
+
+// Waits, within the time, for a change of the window's property; other events stay queued.
+bool wait_for_property_change(x_connection& c, ::Window xid, Atom atom,
+                              std::chrono::milliseconds within) {
+    const auto deadline = std::chrono::steady_clock::now() + within;
+    property_match match{xid, atom};
+    XEvent event;
+    for (;;) {
+        if (c.lost) return false;
+        if (XCheckIfEvent(c.display, &event, is_property_change,
+                          reinterpret_cast<XPointer>(&match)))
+            return true;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        pollfd readable{ConnectionNumber(c.display), POLLIN, 0};
+        poll(&readable, 1, static_cast<int>(left.count()));
+    }
+}
+
+frame_extents extents_from(const std::vector<long>& values) {
+    if (values.size() < 4) return {};
+    const auto at_least_zero = [](long v) { return std::max(v, 0L); };
+    return frame_extents{at_least_zero(values[0]), at_least_zero(values[1]),
+                         at_least_zero(values[2]), at_least_zero(values[3])};
+}
+
+bool viewable(x_connection& c, ::Window xid) {
+    XWindowAttributes attributes{};
+    x_error_trap trap(c.display);
+    const bool ok = XGetWindowAttributes(c.display, xid, &attributes);
+    return trap.finish() == 0 && ok && attributes.map_state == IsViewable;
+}
+
+}  // namespace
+
+bool window_manager_supports(x_connection& c, int screen, Atom feature) {
+    if (!window_manager_running(c, screen)) return false;
+    std::vector<long> supported;
+    read_longs(c, RootWindow(c.display, screen), c.net_supported, XA_ATOM, supported);
+    return std::find(supported.begin(), supported.end(), static_cast<long>(feature)) !=
+           supported.end();
+}
+
+frame_extents published_frame_extents(window* w) {
+    std::vector<long> values;
+    read_longs(*w->connection, w->xid, w->connection->net_frame_extents, XA_CARDINAL, values);
+    return extents_from(values);
+}
+
+frame_extents expected_frame_extents(window* w) {
+    x_connection& c = *w->connection;
+    if (!window_manager_supports(c, w->screen, c.net_request_frame_extents)) return {};
+    XEvent request{};
+    request.xclient.type = ClientMessage;
+    request.xclient.window = w->xid;
+    request.xclient.message_type = c.net_request_frame_extents;
+    request.xclient.format = 32;
+    XSendEvent(c.display, RootWindow(c.display, w->screen), False,
+               SubstructureNotifyMask | SubstructureRedirectMask, &request);
+    XFlush(c.display);
+    // The answer is the property itself; a manager that has set it already sends no change.
+    wait_for_property_change(c, w->xid, c.net_frame_extents, frame_answer_wait);
+    return published_frame_extents(w);
+}
+
+void request_manager_fullscreen(window* w) {
+    x_connection& c = *w->connection;
+    // Mapped with the state already set, the manager shows it full screen at once.
+    const long states[] = {static_cast<long>(c.net_wm_state_fullscreen),
+                           static_cast<long>(c.net_wm_state_above)};
+    XChangeProperty(c.display, w->xid, c.net_wm_state, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(states), 2);
+    w->fullscreen_by_manager = true;
+}
+
+void give_focus_back(window* w) {
+    x_connection& c = *w->connection;
+    if (w->focus_before == None || c.lost) return;
+    ::Window focus = None;
+    int revert = 0;
+    XGetInputFocus(c.display, &focus, &revert);
+    const bool focus_left_behind =
+        focus == None || focus == PointerRoot || focus == RootWindow(c.display, w->screen);
+    if (!focus_left_behind || !viewable(c, w->focus_before)) return;
+    x_error_trap trap(c.display);
+    XSetInputFocus(c.display, w->focus_before, RevertToParent, CurrentTime);
+    trap.finish();
+}
+
+}  // namespace platform
