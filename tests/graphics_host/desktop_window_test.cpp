@@ -12,6 +12,7 @@
 #include "desktop_session.h"
 #include "real_part.h"
 #include "test_support.h"
+#include "x_windows.h"
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -28,6 +29,7 @@
 namespace {
 
 using zf_test::desktop_kind;
+using zf_test::title_of;
 
 struct desktop_case {
     desktop_kind kind;
@@ -106,17 +108,12 @@ constexpr long from_pager = 2;
 // The outer rectangle as the server and the manager show it: the client
 // area's place on the screen, widened by the frame the manager publishes.
 platform::rect outer_rect_seen(Display* d, ::Window xid) {
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(d, xid, &attributes);
-    int x = 0;
-    int y = 0;
-    ::Window child = None;
-    XTranslateCoordinates(d, xid, attributes.root, 0, 0, &x, &y, &child);
+    const zf_test::root_rect client = zf_test::rect_on_root(d, xid);
     std::vector<long> frame = property_longs(d, xid, "_NET_FRAME_EXTENTS", XA_CARDINAL);
     frame.resize(4, 0);
-    return platform::rect{static_cast<int>(x - frame[0]), static_cast<int>(y - frame[2]),
-                          static_cast<int>(x + attributes.width + frame[1]),
-                          static_cast<int>(y + attributes.height + frame[3])};
+    return platform::rect{
+        static_cast<int>(client.left - frame[0]), static_cast<int>(client.top - frame[2]),
+        static_cast<int>(client.right + frame[1]), static_cast<int>(client.bottom + frame[3])};
 }
 
 bool viewable(Display* d, ::Window xid) {
@@ -158,14 +155,6 @@ int stacking_position(Display* d, ::Window top_level) {
     int revert = 0;
     XGetInputFocus(d, &focus, &revert);
     return focus;
-}
-
-std::string title_of(Display* d, ::Window xid) {
-    char* name = nullptr;
-    XFetchName(d, xid, &name);
-    std::string title = name ? name : "";
-    if (name) XFree(name);
-    return title;
 }
 
 // The mapped window with this title, anywhere in the tree (a manager

@@ -14,7 +14,7 @@
 
 namespace {
 
-class mode_messages_test : public window_test {
+class ModeMessages : public window_test {
   protected:
     void SetUp() override {
         window_test::SetUp();
@@ -57,7 +57,7 @@ class mode_messages_test : public window_test {
     APP_CLIENT_SHM client;
 };
 
-TEST_F(mode_messages_test, FirstTickReportsHiddenOnceAndNoWindowExists) {
+TEST_F(ModeMessages, FirstTickReportsHiddenOnceAndNoWindowExists) {
     EXPECT_EQ(tick(), "<mode_hide_graphics/>");
     EXPECT_EQ(host_state.graphics_window, nullptr);
     EXPECT_EQ(tick(), "");
@@ -71,10 +71,9 @@ struct request_case {
     const char* reply;  // "" for none
 };
 
-class request_test : public mode_messages_test,
-                     public ::testing::WithParamInterface<request_case> {};
+class ModeRequest : public ModeMessages, public ::testing::WithParamInterface<request_case> {};
 
-TEST_P(request_test, RequestIsActedOnAndTheModeInForceReported) {
+TEST_P(ModeRequest, RequestIsActedOnAndTheModeInForceReported) {
     const request_case& c = GetParam();
     acknowledge_start();
     client_sends(c.text);
@@ -87,7 +86,7 @@ TEST_P(request_test, RequestIsActedOnAndTheModeInForceReported) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Requests, request_test,
+    Requests, ModeRequest,
     ::testing::Values(
         request_case{"Window", "<mode_window/>", mode_window, "<mode_window/>"},
         request_case{"BlankScreen", "<mode_blankscreen/>", mode_blankscreen, "<mode_blankscreen/>"},
@@ -101,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
                      mode_unsupported, "<mode_unsupported/>"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(mode_messages_test, RereadPrefsReachesTheSceneOnlyInWindowAndFullScreen) {
+TEST_F(ModeMessages, RereadPrefsReachesTheSceneOnlyInWindowAndFullScreen) {
     acknowledge_start();
     const struct {
         int mode;
@@ -119,7 +118,7 @@ TEST_F(mode_messages_test, RereadPrefsReachesTheSceneOnlyInWindowAndFullScreen) 
     }
 }
 
-TEST_F(mode_messages_test, FullReplyChannelIsRetriedWithTheModeThenInForce) {
+TEST_F(ModeMessages, FullReplyChannelIsRetriedWithTheModeThenInForce) {
     acknowledge_start();
     memory.graphics_reply.buf[0] = 1;  // the core client has not taken a reply
     std::strcpy(memory.graphics_reply.buf + 1, "<old/>");
@@ -132,7 +131,7 @@ TEST_F(mode_messages_test, FullReplyChannelIsRetriedWithTheModeThenInForce) {
     EXPECT_EQ(tick(), "");
 }
 
-TEST_F(mode_messages_test, KeyInFullScreenRepliesQuitThenHidden) {
+TEST_F(ModeMessages, KeyInFullScreenRepliesQuitThenHidden) {
     acknowledge_start();
     client_sends("<mode_fullscreen/>");
     ASSERT_EQ(tick(), "<mode_fullscreen/>");
@@ -145,7 +144,7 @@ TEST_F(mode_messages_test, KeyInFullScreenRepliesQuitThenHidden) {
     EXPECT_TRUE(scene_calls.keys.empty());
 }
 
-TEST_F(mode_messages_test, RefusedQuitIsLostAndHiddenFollows) {
+TEST_F(ModeMessages, RefusedQuitIsLostAndHiddenFollows) {
     acknowledge_start();
     client_sends("<mode_fullscreen/>");
     ASSERT_EQ(tick(), "<mode_fullscreen/>");
@@ -157,7 +156,7 @@ TEST_F(mode_messages_test, RefusedQuitIsLostAndHiddenFollows) {
     EXPECT_EQ(tick(), "<mode_hide_graphics/>");
 }
 
-TEST_F(mode_messages_test, CloseUnderACoreClientIsReportedAsHidden) {
+TEST_F(ModeMessages, CloseUnderACoreClientIsReportedAsHidden) {
     acknowledge_start();
     client_sends("<mode_window/>");
     ASSERT_EQ(tick(), "<mode_window/>");
@@ -166,7 +165,7 @@ TEST_F(mode_messages_test, CloseUnderACoreClientIsReportedAsHidden) {
     EXPECT_EQ(tick(), "<mode_hide_graphics/>");
 }
 
-TEST_F(mode_messages_test, NamesAreKeptForLaterRequestsAndTakeEffectAtTheNextSwitch) {
+TEST_F(ModeMessages, NamesAreKeptForLaterRequestsAndTakeEffectAtTheNextSwitch) {
     const std::string other = second_display();
     ZF_REQUIRE_REAL_PART(!other.empty(), "ZF_TEST_DISPLAY2 is not set");
     acknowledge_start();

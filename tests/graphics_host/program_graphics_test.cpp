@@ -95,7 +95,7 @@ void end_task(zf_test::running_process& client) {
     if (!client.wait(15)) client.stop();
 }
 
-class program_graphics_test : public ::testing::Test {
+class ProgramGraphics : public ::testing::Test {
   protected:
     void SetUp() override {
         const char* name = std::getenv("ZF_TEST_DISPLAY");
@@ -127,7 +127,7 @@ class program_graphics_test : public ::testing::Test {
     std::string slot;
 };
 
-TEST_F(program_graphics_test, StandaloneOpensOneWindowAtOnceAndClosingItEndsWithStatusZero) {
+TEST_F(ProgramGraphics, StandaloneOpensOneWindowAtOnceAndClosingItEndsWithStatusZero) {
     zf_test::running_process program({zf_test::program_path()}, slot, environment());
     const found_window window = wait_for_window(observer, "BOINC Application");
     ASSERT_EQ(window.count, 1);
@@ -162,7 +162,7 @@ TEST_F(program_graphics_test, StandaloneOpensOneWindowAtOnceAndClosingItEndsWith
               2u);
 }
 
-TEST_F(program_graphics_test, UnderClientSimNoWindowUntilAskedThenEachModeIsReplied) {
+TEST_F(ProgramGraphics, UnderClientSimNoWindowUntilAskedThenEachModeIsReplied) {
     auto client = start_client_sim({"--app-name", "zorvath_fold"});
     ASSERT_TRUE(client->wait_for_output("reply <mode_hide_graphics/>", 10)) << client->output();
     EXPECT_EQ(find_window(observer, "zorvath_fold").count, 0);
@@ -202,7 +202,7 @@ TEST_F(program_graphics_test, UnderClientSimNoWindowUntilAskedThenEachModeIsRepl
     end_task(*client);
 }
 
-TEST_F(program_graphics_test, NamedStationAndDesktopAreTrimmedUnescapedAndKept) {
+TEST_F(ProgramGraphics, NamedStationAndDesktopAreTrimmedUnescapedAndKept) {
     ZF_REQUIRE_REAL_PART(!second_display.empty(), "ZF_TEST_DISPLAY2 is not set");
     Display* second = XOpenDisplay(second_display.c_str());
     ASSERT_NE(second, nullptr);
@@ -248,7 +248,7 @@ std::vector<unsigned long> window_pixels(Display* d, ::Window xid) {
     return pixels;
 }
 
-TEST_F(program_graphics_test, WindowKeepsDrawingWhileTheJobIsSuspended) {
+TEST_F(ProgramGraphics, WindowKeepsDrawingWhileTheJobIsSuspended) {
     auto client = start_client_sim({"--window", "--app-name", "zorvath_fold"});
     ASSERT_TRUE(client->wait_for_output("reply <mode_window/>", 10)) << client->output();
     const found_window window = wait_for_window(observer, "zorvath_fold");
@@ -268,7 +268,7 @@ TEST_F(program_graphics_test, WindowKeepsDrawingWhileTheJobIsSuspended) {
     end_task(*client);
 }
 
-TEST_F(program_graphics_test, KillingTheXServerUnderTheWindowLeavesTheTaskToFinishWithStatusZero) {
+TEST_F(ProgramGraphics, KillingTheXServerUnderTheWindowLeavesTheTaskToFinishWithStatusZero) {
     zf_test::private_x_server server;
     ZF_REQUIRE_REAL_PART(!server.name().empty(), "no private Xvfb: " + server.failure());
     zf_test::write_file(slot + "/ckpt_state", "1195\n");
@@ -298,7 +298,7 @@ rgb window_colour(Display* d, ::Window xid, int x, int y) {
 
 // In a 640 x 480 window the poster's 4:3 area is the whole width, and the
 // image sits 0.005 of it above the lower edge: violet rows below, its top cut.
-TEST_F(program_graphics_test, PosterFillsTheWindowOnceThePosterPhaseBegins) {
+TEST_F(ProgramGraphics, PosterFillsTheWindowOnceThePosterPhaseBegins) {
     ASSERT_TRUE(write_quarters_jpeg(slot + "/QuenlartPoster3.jpg", 400, 300));
     zf_test::write_file(slot + "/ckpt_state", " 1199 \n");
     auto client = start_client_sim({"--window", "--app-name", "zorvath_fold"});

@@ -9,7 +9,7 @@
 
 namespace {
 
-using input_test = window_test;
+using WindowInput = window_test;
 
 void fake_key(Display* d, KeySym sym, bool press) {
     XTestFakeKeyEvent(d, XKeysymToKeycode(d, sym), press ? True : False, CurrentTime);
@@ -36,10 +36,9 @@ struct activity_case {
     void (*before)(Display*) = nullptr;
 };
 
-class fullscreen_exit_test : public window_test,
-                             public ::testing::WithParamInterface<activity_case> {};
+class FullScreenExit : public window_test, public ::testing::WithParamInterface<activity_case> {};
 
-TEST_P(fullscreen_exit_test, FirstActivityEndsTheDisplayAndTheSceneGetsNothing) {
+TEST_P(FullScreenExit, FirstActivityEndsTheDisplayAndTheSceneGetsNothing) {
     if (GetParam().before) GetParam().before(observer);
     fake_motion(observer, 300, 200);
     settle();
@@ -62,7 +61,7 @@ TEST_P(fullscreen_exit_test, FirstActivityEndsTheDisplayAndTheSceneGetsNothing) 
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Activities, fullscreen_exit_test,
+    Activities, FullScreenExit,
     ::testing::Values(
         activity_case{"KeyPress", [](Display* d) { fake_key(d, XK_space, true); }},
         activity_case{"KeyPressAndRelease",
@@ -83,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
         activity_case{"OnePixelUp", [](Display* d) { fake_motion(d, 300, 199); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(input_test, InFullScreenAMoveAtTheCreationPointTheWheelAndSystemKeysDoNotEndIt) {
+TEST_F(WindowInput, InFullScreenAMoveAtTheCreationPointTheWheelAndSystemKeysDoNotEndIt) {
     fake_motion(observer, 300, 200);
     settle();
     set_graphics_mode(mode_fullscreen);
@@ -98,9 +97,9 @@ TEST_F(input_test, InFullScreenAMoveAtTheCreationPointTheWheelAndSystemKeysDoNot
     EXPECT_NE(host_state.graphics_window, nullptr);
 }
 
-class scene_input_test : public window_test, public ::testing::WithParamInterface<int> {};
+class SceneInput : public window_test, public ::testing::WithParamInterface<int> {};
 
-TEST_P(scene_input_test, KeysReachTheSceneWithWindowsKeyData) {
+TEST_P(SceneInput, KeysReachTheSceneWithWindowsKeyData) {
     set_graphics_mode(GetParam());
     settle();
     const KeySym keys[] = {XK_Shift_L, XK_F1, XK_a, XK_b, XK_Left};
@@ -126,7 +125,7 @@ TEST_P(scene_input_test, KeysReachTheSceneWithWindowsKeyData) {
     EXPECT_EQ(host_state.current_graphics_mode, GetParam());
 }
 
-TEST_P(scene_input_test, HeldKeyRepeatsWithTheRepeatBitAndReleasesOnce) {
+TEST_P(SceneInput, HeldKeyRepeatsWithTheRepeatBitAndReleasesOnce) {
     set_graphics_mode(GetParam());
     settle();
     fake_key(observer, XK_a, true);
@@ -145,7 +144,7 @@ TEST_P(scene_input_test, HeldKeyRepeatsWithTheRepeatBitAndReleasesOnce) {
     }
 }
 
-TEST_P(scene_input_test, PointerGoesToTheSceneInScreenCoordinatesWithItsButtons) {
+TEST_P(SceneInput, PointerGoesToTheSceneInScreenCoordinatesWithItsButtons) {
     set_graphics_mode(GetParam());
     XMoveWindow(observer, host_xid(), 200, 150);
     fake_motion(observer, 260, 170);
@@ -178,14 +177,14 @@ TEST_P(scene_input_test, PointerGoesToTheSceneInScreenCoordinatesWithItsButtons)
     EXPECT_EQ(host_state.current_graphics_mode, GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, scene_input_test,
+INSTANTIATE_TEST_SUITE_P(Modes, SceneInput,
                          ::testing::Values(static_cast<int>(mode_window),
                                            static_cast<int>(mode_blankscreen)),
                          [](const auto& info) {
                              return std::string(info.param == mode_window ? "Window" : "Blank");
                          });
 
-TEST(decode_mouse_button_test, MapsEachButtonMessage) {
+TEST(DecodeMouseButton, MapsEachButtonMessage) {
     struct {
         unsigned message;
         int which;
@@ -213,7 +212,7 @@ void send_client_message(Display* d, ::Window xid, Atom type, long data0) {
     XSync(d, False);
 }
 
-TEST_F(input_test, CloseUnderACoreClientHidesTheWindow) {
+TEST_F(WindowInput, CloseUnderACoreClientHidesTheWindow) {
     set_graphics_mode(mode_window);
     send_client_message(observer, host_xid(), XInternAtom(observer, "WM_PROTOCOLS", False),
                         static_cast<long>(XInternAtom(observer, "WM_DELETE_WINDOW", False)));
@@ -221,7 +220,7 @@ TEST_F(input_test, CloseUnderACoreClientHidesTheWindow) {
     EXPECT_EQ(host_state.graphics_window, nullptr);
 }
 
-TEST_F(input_test, RegisteredMessageBringsTheWindowToTheFront) {
+TEST_F(WindowInput, RegisteredMessageBringsTheWindowToTheFront) {
     EXPECT_GE(set_foreground_message, 0xC000u);
     EXPECT_LE(set_foreground_message, 0xFFFFu);
     EXPECT_EQ(platform::register_window_message("BOINCSetForegroundWindow"),

@@ -14,9 +14,9 @@
 
 namespace {
 
-using lost_display_test = window_test;
+using LostDisplay = window_test;
 
-TEST_F(lost_display_test, WindowGoesAwayQuietlyAndTheNextOneOpensElsewhere) {
+TEST_F(LostDisplay, WindowGoesAwayQuietlyAndTheNextOneOpensElsewhere) {
     zf_test::private_x_server server;
     ZF_REQUIRE_REAL_PART(!server.name().empty(), "no private Xvfb: " + server.failure());
     name_desktop(server.name(), "0");

@@ -13,7 +13,7 @@
 
 namespace {
 
-using modes_test = window_test;
+using WindowModes = window_test;
 
 bool override_redirect(Display* d, ::Window xid) {
     XWindowAttributes attributes{};
@@ -39,7 +39,7 @@ void set_wm_state(Display* d, ::Window xid, bool iconic, bool maximized) {
     XSync(d, False);
 }
 
-TEST_F(modes_test, OrdinaryWindowOpensAtTheDefaultRectangleWithItsTitleAndAGlContext) {
+TEST_F(WindowModes, OrdinaryWindowOpensAtTheDefaultRectangleWithItsTitleAndAGlContext) {
     set_graphics_mode(mode_window);
     ASSERT_NE(host_xid(), static_cast<::Window>(None));
     EXPECT_EQ(host_state.current_graphics_mode, mode_window);
@@ -66,9 +66,9 @@ struct rect_case {
     platform::rect expected;
 };
 
-class saved_rect_test : public window_test, public ::testing::WithParamInterface<rect_case> {};
+class SavedWindowRect : public window_test, public ::testing::WithParamInterface<rect_case> {};
 
-TEST_P(saved_rect_test, NextOrdinaryWindowOpensWhereTheLastOneWasLeft) {
+TEST_P(SavedWindowRect, NextOrdinaryWindowOpensWhereTheLastOneWasLeft) {
     const rect_case& c = GetParam();
     set_graphics_mode(mode_window);
     ASSERT_NE(host_xid(), static_cast<::Window>(None));
@@ -90,7 +90,7 @@ TEST_P(saved_rect_test, NextOrdinaryWindowOpensWhereTheLastOneWasLeft) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, saved_rect_test,
+    Cases, SavedWindowRect,
     ::testing::Values(
         rect_case{"MovedThenHidden", mode_hide_graphics, true, false, false, {120, 90, 420, 290}},
         rect_case{"MovedThenFullScreen", mode_fullscreen, true, false, false, {120, 90, 420, 290}},
@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
             "UntouchedStaysDefault", mode_fullscreen, false, false, false, {50, 50, 690, 530}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(modes_test, SwitchToTheModeInForceChangesNothing) {
+TEST_F(WindowModes, SwitchToTheModeInForceChangesNothing) {
     set_graphics_mode(mode_window);
     const platform::window_handle first = host_state.graphics_window;
     const ::Window xid = host_xid();
@@ -115,7 +115,7 @@ TEST_F(modes_test, SwitchToTheModeInForceChangesNothing) {
     EXPECT_EQ(scene_calls.init_with_context.size(), inits);
 }
 
-TEST_F(modes_test, EveryChangeMakesANewWindowEvenBetweenLookAlikeModes) {
+TEST_F(WindowModes, EveryChangeMakesANewWindowEvenBetweenLookAlikeModes) {
     set_graphics_mode(mode_window);
     const ::Window first = host_xid();
     set_graphics_mode(mode_blankscreen);
@@ -126,7 +126,7 @@ TEST_F(modes_test, EveryChangeMakesANewWindowEvenBetweenLookAlikeModes) {
     EXPECT_FALSE(XGetWindowAttributes(observer, first, &attributes)) << "old window still exists";
 }
 
-TEST_F(modes_test, ManySwitchesKeepABoundedNumberOfWindowRecords) {
+TEST_F(WindowModes, ManySwitchesKeepABoundedNumberOfWindowRecords) {
     for (int i = 0; i < 60; ++i) {
         set_graphics_mode(i % 2 ? mode_hide_graphics : mode_blankscreen);
         pump_for(0.005);
@@ -134,7 +134,7 @@ TEST_F(modes_test, ManySwitchesKeepABoundedNumberOfWindowRecords) {
     EXPECT_LE(platform::x11_window_records(), 20u);
 }
 
-TEST_F(modes_test, FullScreenCoversTheScreenOnTopWithFocusAndHidesTheCursor) {
+TEST_F(WindowModes, FullScreenCoversTheScreenOnTopWithFocusAndHidesTheCursor) {
     set_graphics_mode(mode_window);
     set_graphics_mode(mode_fullscreen);
     ASSERT_NE(host_xid(), static_cast<::Window>(None));
@@ -155,7 +155,7 @@ TEST_F(modes_test, FullScreenCoversTheScreenOnTopWithFocusAndHidesTheCursor) {
     EXPECT_GE(cursor_count(), 0);
 }
 
-TEST_F(modes_test, MinimisedWindowDrawsNothingAndRestoringDrawsAgain) {
+TEST_F(WindowModes, MinimisedWindowDrawsNothingAndRestoringDrawsAgain) {
     set_graphics_mode(mode_window);
     ASSERT_TRUE(pump_until([] { return scene_calls.frames >= 1; }));
     graphics_window_proc(host_state.graphics_window, platform::wm_size, platform::size_minimized,
@@ -172,7 +172,7 @@ TEST_F(modes_test, MinimisedWindowDrawsNothingAndRestoringDrawsAgain) {
     EXPECT_TRUE(pump_until([&] { return scene_calls.frames > frames; }));
 }
 
-TEST_F(modes_test, NamedStationAndDesktopOpenThereAndReleaseReturnsToTheInitialDisplay) {
+TEST_F(WindowModes, NamedStationAndDesktopOpenThereAndReleaseReturnsToTheInitialDisplay) {
     const std::string other = second_display();
     ZF_REQUIRE_REAL_PART(!other.empty(), "ZF_TEST_DISPLAY2 is not set");
     name_desktop(other, "1");
@@ -206,10 +206,10 @@ struct unopenable_case {
     const char* desktop;
 };
 
-class unopenable_test : public window_test,
-                        public ::testing::WithParamInterface<unopenable_case> {};
+class UnopenableDesktop : public window_test,
+                          public ::testing::WithParamInterface<unopenable_case> {};
 
-TEST_P(unopenable_test, GivesUnsupportedWithoutAWindowAndTheNextSwitchRecovers) {
+TEST_P(UnopenableDesktop, GivesUnsupportedWithoutAWindowAndTheNextSwitchRecovers) {
     const unopenable_case& c = GetParam();
     set_graphics_mode(mode_window);
     name_desktop(*c.window_station ? c.window_station : display_name, c.desktop);
@@ -228,14 +228,14 @@ TEST_P(unopenable_test, GivesUnsupportedWithoutAWindowAndTheNextSwitchRecovers) 
     EXPECT_EQ(platform::get_process_window_station(), host_state.initial_window_station);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, unopenable_test,
+INSTANTIATE_TEST_SUITE_P(Cases, UnopenableDesktop,
                          ::testing::Values(unopenable_case{"NoSuchDisplay", ":87654", "0"},
                                            unopenable_case{"GarbageDisplay", "not a display", "0"},
                                            unopenable_case{"NoSuchScreen", "", "7"},
                                            unopenable_case{"ScreenNotANumber", "", "Default"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(modes_test, ClassCannotBeRegisteredTwiceNorUnregisteredWhileAWindowExists) {
+TEST_F(WindowModes, ClassCannotBeRegisteredTwiceNorUnregisteredWhileAWindowExists) {
     EXPECT_FALSE(register_window_class());
     set_graphics_mode(mode_window);
     ASSERT_NE(host_state.graphics_window, nullptr);

@@ -18,7 +18,7 @@ int keep_running(Display*) { return 0; }
 void keep_running_too(Display*, void*) {}
 
 // A connection to a private server that the test can kill without ending the process.
-class dying_server_test : public testing::Test {
+class DyingServer : public testing::Test {
   protected:
     void SetUp() override {
         ZF_REQUIRE_REAL_PART(!server_.name().empty(), "no private Xvfb: " + server_.failure());
@@ -49,7 +49,7 @@ class dying_server_test : public testing::Test {
     Display* display_ = nullptr;
 };
 
-TEST_F(dying_server_test, GeometryOfADeadServerIsTheLastOneItGave) {
+TEST_F(DyingServer, GeometryOfADeadServerIsTheLastOneItGave) {
     int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, None};
     XVisualInfo* visual = glXChooseVisual(display_, DefaultScreen(display_), attributes);
     ASSERT_NE(visual, nullptr);
@@ -75,7 +75,7 @@ TEST_F(dying_server_test, GeometryOfADeadServerIsTheLastOneItGave) {
 
 // The renderer sizes its buffers from the window's geometry after each swap;
 // with a dead server it must keep the size it had rather than take a stray one.
-TEST_F(dying_server_test, DrawingOnAfterTheServerDiedLeavesTheProcessWhole) {
+TEST_F(DyingServer, DrawingOnAfterTheServerDiedLeavesTheProcessWhole) {
     int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_DEPTH_SIZE, 16, None};
     XVisualInfo* visual = glXChooseVisual(display_, DefaultScreen(display_), attributes);
     ASSERT_NE(visual, nullptr);

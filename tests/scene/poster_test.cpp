@@ -34,7 +34,7 @@ std::string read_text(const std::string& path) {
     return text.str();
 }
 
-class poster : public testing::Test {
+class Poster : public testing::Test {
   protected:
     void SetUp() override {
         const char* display = getenv("ZF_TEST_DISPLAY");
@@ -89,7 +89,7 @@ bool inside(const frame_pixels& frame, int x, int y) {
     return x >= 0 && y >= 0 && x < frame.width && y < frame.height;
 }
 
-TEST_F(poster, PresentPosterIsLoggedLoadedOnceAndCoversTheArea) {
+TEST_F(Poster, PresentPosterIsLoggedLoadedOnceAndCoversTheArea) {
     ASSERT_TRUE(write_quarters_jpeg(slot + "/" + poster_name, 400, 300));
     const snapshot_run result = run(800, 600, 3);
     ASSERT_EQ(result.exit_status, 0) << result.log;
@@ -114,7 +114,7 @@ TEST_F(poster, PresentPosterIsLoggedLoadedOnceAndCoversTheArea) {
     }
 }
 
-TEST_F(poster, ShippedPosterLoadsAndFillsTheArea) {
+TEST_F(Poster, ShippedPosterLoadsAndFillsTheArea) {
     std::system(("cp '" SHIPPED_POSTER_PATH "' '" + slot + "/'").c_str());
     const snapshot_run result = run(640, 480, 1);
     ASSERT_EQ(result.exit_status, 0) << result.log;
@@ -124,7 +124,7 @@ TEST_F(poster, ShippedPosterLoadsAndFillsTheArea) {
     EXPECT_FALSE(colours_near(result.frame.at(4, 470), violet, 0.1));
 }
 
-TEST_F(poster, ImageIsFittedAndCentredInTheFourByThreeArea) {
+TEST_F(Poster, ImageIsFittedAndCentredInTheFourByThreeArea) {
     const struct {
         int viewport_width, viewport_height, image_width, image_height;
         double left, right, bottom, top;  // the image's box in the area's units
@@ -173,7 +173,7 @@ TEST_F(poster, ImageIsFittedAndCentredInTheFourByThreeArea) {
     }
 }
 
-TEST_F(poster, MissingPosterLogsTheErrorOnceAndShowsViolet) {
+TEST_F(Poster, MissingPosterLogsTheErrorOnceAndShowsViolet) {
     const snapshot_run result = run(640, 480, 3);
     ASSERT_EQ(result.exit_status, 0) << result.log;
     EXPECT_EQ(result.log, scene_set_up_lines + resize_line(640, 480) +
@@ -185,7 +185,7 @@ TEST_F(poster, MissingPosterLogsTheErrorOnceAndShowsViolet) {
     }
 }
 
-TEST_F(poster, UnreadablePostersGiveTheErrorLineAndNoCrash) {
+TEST_F(Poster, UnreadablePostersGiveTheErrorLineAndNoCrash) {
     const std::string good = slot + "/good.jpg";
     ASSERT_TRUE(write_quarters_jpeg(good, 400, 300));
     const std::vector<unsigned char> bytes = read_file_bytes(good);
@@ -217,14 +217,14 @@ TEST_F(poster, UnreadablePostersGiveTheErrorLineAndNoCrash) {
     }
 }
 
-TEST_F(poster, NothingIsLoadedWithoutAPosterFrame) {
+TEST_F(Poster, NothingIsLoadedWithoutAPosterFrame) {
     ASSERT_TRUE(write_quarters_jpeg(slot + "/" + poster_name, 400, 300));
     const snapshot_run result = run(320, 240, 3, false);
     ASSERT_EQ(result.exit_status, 0) << result.log;
     EXPECT_EQ(result.log, scene_set_up_lines + resize_line(320, 240));
 }
 
-TEST_F(poster, LogNamesTheFileTheSlotLinksTo) {
+TEST_F(Poster, LogNamesTheFileTheSlotLinksTo) {
     ASSERT_TRUE(write_quarters_jpeg(slot + "/project_poster.jpg", 400, 300));
     std::ofstream(slot + "/" + poster_name) << "<soft_link>project_poster.jpg</soft_link>\n";
     const snapshot_run result = run(320, 240, 1);

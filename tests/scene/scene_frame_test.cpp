@@ -26,7 +26,7 @@ constexpr double first_frame_time = 1.7e9;
 const rgb background{0, 0, 0.3};
 const rgb yellow{1, 1, 0};
 
-class scene_frame : public testing::Test {
+class SceneFrame : public testing::Test {
   protected:
     static void SetUpTestSuite() {
         const char* display = getenv("ZF_TEST_DISPLAY");
@@ -64,8 +64,8 @@ class scene_frame : public testing::Test {
     static bool gl_ready;
 };
 
-std::unique_ptr<offscreen_gl> scene_frame::gl;
-bool scene_frame::gl_ready = false;
+std::unique_ptr<offscreen_gl> SceneFrame::gl;
+bool SceneFrame::gl_ready = false;
 
 // True when some pixel within radius of the point has the colour, allowing for a
 // software rasteriser's rounding of line and point edges.
@@ -90,7 +90,7 @@ rgb additive_over_background(const square_colour& square) {
             clamp(background.blue + a * clamp(square.blue))};
 }
 
-TEST_F(scene_frame, InitSetsTheWholeSceneStateAgainOnEveryCall) {
+TEST_F(SceneFrame, InitSetsTheWholeSceneStateAgainOnEveryCall) {
     glClearColor(0.1f, 0.0f, 0.5f, 0.0f);
     glDepthFunc(GL_LESS);
     glMatrixMode(GL_PROJECTION);
@@ -121,7 +121,7 @@ TEST_F(scene_frame, InitSetsTheWholeSceneStateAgainOnEveryCall) {
     for (int i = 0; i < 16; i++) EXPECT_NEAR(projection[i], expected[i], 1e-6) << i;
 }
 
-TEST_F(scene_frame, InitWithoutAContextStillLogsAndSetsTheFlag) {
+TEST_F(SceneFrame, InitWithoutAContextStillLogsAndSetsTheFlag) {
     gl->release_current();
     graphics_initialized = false;
     testing::internal::CaptureStderr();
@@ -131,7 +131,7 @@ TEST_F(scene_frame, InitWithoutAContextStillLogsAndSetsTheFlag) {
     gl->make_current();
 }
 
-TEST_F(scene_frame, ResizeLogsAndSetsTheViewport) {
+TEST_F(SceneFrame, ResizeLogsAndSetsTheViewport) {
     for (const auto& size : {std::pair{640, 480}, std::pair{0, 0}}) {
         testing::internal::CaptureStderr();
         app_graphics_resize(size.first, size.second);
@@ -147,7 +147,7 @@ TEST_F(scene_frame, ResizeLogsAndSetsTheViewport) {
     }
 }
 
-TEST_F(scene_frame, KeysAreLoggedWithTheirNamedLines) {
+TEST_F(SceneFrame, KeysAreLoggedWithTheirNamedLines) {
     const struct {
         int key;
         const char* named_line;
@@ -164,7 +164,7 @@ TEST_F(scene_frame, KeysAreLoggedWithTheirNamedLines) {
     }
 }
 
-TEST_F(scene_frame, CubeCornersAreWhereTheCirclingCameraPutsThem) {
+TEST_F(SceneFrame, CubeCornersAreWhereTheCirclingCameraPutsThem) {
     for (const double elapsed : {0.0, 2.5, 5.0, 12.5, -5.0}) {
         SCOPED_TRACE("elapsed " + std::to_string(elapsed));
         const frame_pixels frame = frame_at(elapsed);
@@ -183,7 +183,7 @@ TEST_F(scene_frame, CubeCornersAreWhereTheCirclingCameraPutsThem) {
     }
 }
 
-TEST_F(scene_frame, SquareAddsItsColourOverTheBackground) {
+TEST_F(SceneFrame, SquareAddsItsColourOverTheBackground) {
     // The square faces the camera (or shows its back) at these times; at 0 it is edge-on.
     for (const double elapsed : {5.0, 16.0, -5.0, 15.0}) {
         SCOPED_TRACE("elapsed " + std::to_string(elapsed));
@@ -198,7 +198,7 @@ TEST_F(scene_frame, SquareAddsItsColourOverTheBackground) {
     }
 }
 
-TEST_F(scene_frame, TitleIsDrawnInTheSquareColourInTheLowerHalfNearTheCentre) {
+TEST_F(SceneFrame, TitleIsDrawnInTheSquareColourInTheLowerHalfNearTheCentre) {
     for (const double elapsed : {5.0, 16.0, 0.0}) {
         SCOPED_TRACE("elapsed " + std::to_string(elapsed));
         const frame_pixels frame = frame_at(elapsed);
@@ -226,7 +226,7 @@ TEST_F(scene_frame, TitleIsDrawnInTheSquareColourInTheLowerHalfNearTheCentre) {
     }
 }
 
-TEST_F(scene_frame, AxisPointsShowTheirColours) {
+TEST_F(SceneFrame, AxisPointsShowTheirColours) {
     // Not at 2.5 s: the near vertical edge then hides the origin.
     const double elapsed = 1.5;
     const frame_pixels frame = frame_at(elapsed);

@@ -21,7 +21,7 @@ namespace {
 constexpr int width = 400, height = 300;
 const rgb violet{0.1, 0, 0.5};
 
-class texture : public testing::Test {
+class TextureDescriptor : public testing::Test {
   protected:
     void SetUp() override {
         const char* display = getenv("ZF_TEST_DISPLAY");
@@ -51,7 +51,7 @@ class texture : public testing::Test {
     const std::string image_path = "/tmp/zf_texture_test_" + std::to_string(getpid()) + ".jpg";
 };
 
-TEST_F(texture, LoadFillsTheDescriptorAndDrawWritesBackTheFittedSize) {
+TEST_F(TextureDescriptor, LoadFillsTheDescriptorAndDrawWritesBackTheFittedSize) {
     texture_descriptor descriptor{};
     ASSERT_EQ(descriptor.load(image_path.c_str()), texture_loaded);
     EXPECT_TRUE(descriptor.present);
@@ -69,7 +69,7 @@ TEST_F(texture, LoadFillsTheDescriptorAndDrawWritesBackTheFittedSize) {
     EXPECT_TRUE(colours_near(frame.at(300, 100), quarter_colours[3], 0.06));
 }
 
-TEST_F(texture, FailedLoadLeavesNothingToDraw) {
+TEST_F(TextureDescriptor, FailedLoadLeavesNothingToDraw) {
     texture_descriptor descriptor{};
     EXPECT_EQ(descriptor.load("/nonexistent/poster.jpg"), texture_cannot_open);
     EXPECT_FALSE(descriptor.present);
@@ -78,7 +78,7 @@ TEST_F(texture, FailedLoadLeavesNothingToDraw) {
     EXPECT_TRUE(colours_near(frame.at(200, 150), violet));
 }
 
-TEST_F(texture, AnotherContextDoesNotDrawATextureItLacks) {
+TEST_F(TextureDescriptor, AnotherContextDoesNotDrawATextureItLacks) {
     texture_descriptor descriptor{};
     ASSERT_EQ(descriptor.load(image_path.c_str()), texture_loaded);
     second.make_current();
