@@ -1,16 +1,16 @@
 // The frame tick's exchange with the core client, on channels that the test
 // plays the core client's side of, with real windows on the test display.
-// The BOINC headers go before Xlib, whose macros (Always) break them.
-// clang-format off
+#include "graphics_host/mode_messages.h"
+
 #include <gtest/gtest.h>
+
+#include <cstring>
+
 #include "app_ipc.h"
 #include "boinc_api.h"
 #include "graphics_host/frame_timer.h"
-#include "graphics_host/mode_messages.h"
+#include "graphics_host/graphics_mode.h"
 #include "tests/graphics_host/window_fixture.h"
-// clang-format on
-
-#include <cstring>
 
 namespace {
 
