@@ -108,12 +108,13 @@ TEST_F(ModeMessages, RereadPrefsReachesTheSceneOnlyInWindowAndFullScreen) {
     } cases[] = {
         {mode_hide_graphics, 0}, {mode_window, 1}, {mode_fullscreen, 1}, {mode_blankscreen, 0}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(graphics_mode_tags[c.mode]);
         set_graphics_mode(c.mode);
         tick();
         scene_calls.prefs_rereads = 0;
         client_sends("<reread_prefs/>");
         tick();
-        EXPECT_EQ(scene_calls.prefs_rereads, c.rereads) << "mode " << c.mode;
+        EXPECT_EQ(scene_calls.prefs_rereads, c.rereads);
         EXPECT_EQ(host_state.current_graphics_mode, c.mode);
     }
 }
