@@ -6,13 +6,6 @@
 //
 // Frames are counted at the buffer swap, which the tick makes only for a
 // frame that the throttle let through. Usage: graphics_bench [seconds]
-// The BOINC headers go before Xlib, whose macros (Always) break them.
-// clang-format off
-#include "app_ipc.h"
-#include "boinc_api.h"
-#include "util.h"
-#include <GL/glx.h>
-// clang-format on
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -23,10 +16,18 @@
 #include <string>
 #include <vector>
 
+#include "app_ipc.h"
+#include "boinc_api.h"
 #include "graphics_host/display_modes.h"
 #include "graphics_host/frame_timer.h"
 #include "graphics_host/graphics_mode.h"
 #include "platform/message_loop.h"
+#include "util.h"
+
+// GLX, and with it Xlib, last: Xlib's macros (None, Bool, Always) break the
+// headers above, and this comment keeps clang-format, which sorts only within
+// a group, from moving it up.
+#include <GL/glx.h>
 
 namespace {
 long swaps = 0;

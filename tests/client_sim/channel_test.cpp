@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "message_channel.h"
+#include "tools/client_sim/message_channel.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "init_data.h"
+#include "tools/client_sim/init_data.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
 
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <regex>
 #include <string>
 
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

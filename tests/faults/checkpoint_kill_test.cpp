@@ -7,7 +7,7 @@
 #include <random>
 #include <sstream>
 
-#include "fault_support.h"
+#include "tests/faults/fault_support.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <chrono>
 #include <ostream>
 
-#include "fault_support.h"
+#include "tests/faults/fault_support.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <future>
 
-#include "fault_support.h"
+#include "tests/faults/fault_support.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <future>
 
-#include "fault_support.h"
+#include "tests/faults/fault_support.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
-#include "fault_support.h"
+#include "tests/faults/fault_support.h"
 
+#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
 #include <poll.h>

@@ -1,17 +1,17 @@
 // What the fault tests share: how many rounds to run, the seeds of their
 // storms, X servers of their own that they may kill, the program's windows as the X server sees
-// them, and readings of a running task.
+// them, and readings of a running task. Xlib is not included, so that its
+// macros cannot break the headers that a test includes after this one.
 #pragma once
 
-#include <X11/Xlib.h>
 #include <sys/types.h>
 
 #include <string>
 #include <vector>
 
-#include "private_x_server.h"
-#include "test_support.h"
-#include "x_windows.h"
+#include "tests/support/private_x_server.h"
+#include "tests/support/test_support.h"
+#include "tests/support/x_windows.h"
 
 namespace zf_fault {
 
@@ -37,15 +37,16 @@ class x_connection {
     ~x_connection();
     x_connection(const x_connection&) = delete;
     x_connection& operator=(const x_connection&) = delete;
-    Display* get() const { return display_; }
+    zf_test::x_display* get() const { return display_; }
 
   private:
-    Display* display_;
+    zf_test::x_display* display_;
 };
 
 // Samples of the window's pixels, to tell one frame from another; empty
 // when the window cannot be read.
-std::vector<unsigned long> window_pixels(Display* d, const zf_test::titled_window& window);
+std::vector<unsigned long> window_pixels(zf_test::x_display* d,
+                                         const zf_test::titled_window& window);
 
 // Resident memory of a process in kB, or -1 when it is gone.
 long resident_kb(pid_t pid);

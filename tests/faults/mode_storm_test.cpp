@@ -2,13 +2,7 @@
 // and screens and on names that cannot be opened, mixed with keys and mouse
 // moves in full screen: the program must never crash, never show more than one
 // window, keep its memory bounded, and reply with the mode then in force.
-// Google Test before Xlib, whose macro None would break it.
-// clang-format off
 #include <gtest/gtest.h>
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
-// clang-format on
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -16,8 +10,15 @@
 #include <memory>
 #include <random>
 
-#include "fault_support.h"
-#include "real_part.h"
+#include "tests/faults/fault_support.h"
+#include "tests/support/real_part.h"
+
+// Xlib last: its macros (None, Bool, Always) break the headers above, and
+// this comment keeps clang-format, which sorts only within a group, from
+// moving it up.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <regex>
 #include <string>
 
-#include "fault_support.h"
-#include "real_part.h"
+#include "tests/faults/fault_support.h"
+#include "tests/support/real_part.h"
 
 namespace {
 

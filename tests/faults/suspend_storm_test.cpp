@@ -6,8 +6,8 @@
 
 #include <random>
 
-#include "fault_support.h"
-#include "real_part.h"
+#include "tests/faults/fault_support.h"
+#include "tests/support/real_part.h"
 
 namespace {
 

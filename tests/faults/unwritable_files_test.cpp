@@ -10,8 +10,8 @@
 #include <cstring>
 #include <fstream>
 
-#include "fault_support.h"
-#include "real_part.h"
+#include "tests/faults/fault_support.h"
+#include "tests/support/real_part.h"
 
 namespace {
 

@@ -7,24 +7,26 @@
 // Faults these catch: a window that grows by the frame at every mode cycle,
 // a full-screen window below a panel or without the keyboard focus, a
 // minimised window that keeps drawing, a close button that does nothing.
-// clang-format off
-#include "tests/graphics_host/window_fixture.h"
-#include "desktop_session.h"
-#include "real_part.h"
-#include "test_support.h"
-#include "x_windows.h"
-#include <X11/Xatom.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
-// clang-format on
-
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <vector>
+
+#include "tests/graphics_host/window_fixture.h"
+#include "tests/support/desktop_session.h"
+#include "tests/support/real_part.h"
+#include "tests/support/test_support.h"
+#include "tests/support/x_windows.h"
+
+// Xlib last: its macros (None, Bool, Always) break the headers above, and
+// this comment keeps clang-format, which sorts only within a group, from
+// moving it up.
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace {
 

@@ -1,16 +1,16 @@
 // The frame tick's exchange with the core client, on channels that the test
 // plays the core client's side of, with real windows on the test display.
-// The BOINC headers go before Xlib, whose macros (Always) break them.
-// clang-format off
+#include "graphics_host/mode_messages.h"
+
 #include <gtest/gtest.h>
+
+#include <cstring>
+
 #include "app_ipc.h"
 #include "boinc_api.h"
 #include "graphics_host/frame_timer.h"
-#include "graphics_host/mode_messages.h"
+#include "graphics_host/graphics_mode.h"
 #include "tests/graphics_host/window_fixture.h"
-// clang-format on
-
-#include <cstring>
 
 namespace {
 
@@ -108,12 +108,13 @@ TEST_F(ModeMessages, RereadPrefsReachesTheSceneOnlyInWindowAndFullScreen) {
     } cases[] = {
         {mode_hide_graphics, 0}, {mode_window, 1}, {mode_fullscreen, 1}, {mode_blankscreen, 0}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(graphics_mode_tags[c.mode]);
         set_graphics_mode(c.mode);
         tick();
         scene_calls.prefs_rereads = 0;
         client_sends("<reread_prefs/>");
         tick();
-        EXPECT_EQ(scene_calls.prefs_rereads, c.rereads) << "mode " << c.mode;
+        EXPECT_EQ(scene_calls.prefs_rereads, c.rereads);
         EXPECT_EQ(host_state.current_graphics_mode, c.mode);
     }
 }

@@ -1,21 +1,7 @@
 // The real program's graphics, run by hand and under client_sim, on the
 // test X servers: its window, the mode replies, input, and the loss of the
 // X server while a window is up.
-// clang-format off
 #include <gtest/gtest.h>
-#include "test_support.h"
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
-#include "private_x_server.h"
-#include "real_part.h"
-#include "thread_times.h"
-#include "x_windows.h"
-#include "frame_pixels.h"
-#include "test_jpeg.h"
-// clang-format on
-
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -23,6 +9,22 @@
 
 #include <chrono>
 #include <thread>
+
+#include "tests/scene/frame_pixels.h"
+#include "tests/scene/test_jpeg.h"
+#include "tests/support/private_x_server.h"
+#include "tests/support/real_part.h"
+#include "tests/support/test_support.h"
+#include "tests/support/thread_times.h"
+#include "tests/support/x_windows.h"
+
+// Xlib last: its macros (None, Bool, Always) break the headers above, and
+// this comment keeps clang-format, which sorts only within a group, from
+// moving it up.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "tests/graphics_host/window_fixture.h"
 
+#include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <dlfcn.h>
 
@@ -10,7 +11,7 @@
 #include "graphics_host/frame_timer.h"
 #include "platform/message_loop.h"
 #include "platform/x11_native.h"
-#include "x_windows.h"
+#include "tests/support/x_windows.h"
 
 namespace {
 
@@ -102,11 +103,11 @@ void window_test::settle() {
     }
 }
 
-::Window window_test::host_xid() const {
+zf_test::x_window window_test::host_xid() const {
     return platform::x11_window_id(host_state.graphics_window);
 }
 
-platform::rect window_test::server_rect(::Window xid, Display* display) const {
+platform::rect window_test::server_rect(zf_test::x_window xid, zf_test::x_display* display) const {
     const zf_test::root_rect r = zf_test::rect_on_root(display ? display : observer, xid);
     return platform::rect{r.left, r.top, r.right, r.bottom};
 }

@@ -1,13 +1,13 @@
 // Shared set-up of the window tests: the host on a test X server, an
 // observer connection that looks at its windows and injects input through
 // XTest, and a message pump that runs the host's queue and frame timer.
+//
+// Xlib is not included, so that its macros (None, Bool) cannot break the
+// headers that a test includes after this one; a test that calls Xlib itself
+// includes it after all other headers.
 #pragma once
 
-// GoogleTest before Xlib, whose macros (None, Bool) would break its headers.
-// clang-format off
 #include <gtest/gtest.h>
-#include <X11/Xlib.h>
-// clang-format on
 
 #include <functional>
 #include <ostream>
@@ -18,8 +18,9 @@
 #include "graphics_host/host_state.h"
 #include "graphics_host/window_procedure.h"
 #include "platform/x11_native.h"
-#include "real_part.h"
 #include "tests/graphics_host/recording_scene.h"
+#include "tests/support/real_part.h"
+#include "tests/support/x_windows.h"
 
 namespace platform {
 inline bool operator==(const rect& a, const rect& b) {
@@ -43,13 +44,13 @@ class window_test : public ::testing::Test {
     // Makes the observer's requests reach the server, then lets the host see their events.
     void settle();
 
-    ::Window host_xid() const;
+    zf_test::x_window host_xid() const;
     // Geometry of a host window as the server sees it, in root coordinates.
-    platform::rect server_rect(::Window xid, Display* display = nullptr) const;
+    platform::rect server_rect(zf_test::x_window xid, zf_test::x_display* display = nullptr) const;
     static int cursor_count();
     static std::string second_display();
 
-    Display* observer = nullptr;
+    zf_test::x_display* observer = nullptr;
     std::string display_name;
 };
 

@@ -1,11 +1,13 @@
 // Input to the graphics window through the real X server: keys and the mouse
 // reach the scene in window and blank-screen modes, and the first sign of a
 // user ends a full-screen display. Input is injected with XTest.
-// clang-format off
 #include "tests/graphics_host/window_fixture.h"
+
+// Xlib last: its macros (None, Bool, Always) break the headers above, and
+// this comment keeps clang-format, which sorts only within a group, from
+// moving it up.
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-// clang-format on
 
 namespace {
 

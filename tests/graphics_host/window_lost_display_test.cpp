@@ -1,8 +1,5 @@
 // Losing the X server that shows the window: the host carries on as after a
 // close under a core client, and a later window opens on a live display.
-// clang-format off
-#include "tests/graphics_host/window_fixture.h"
-// clang-format on
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,7 +7,8 @@
 #include <chrono>
 #include <thread>
 
-#include "private_x_server.h"
+#include "tests/graphics_host/window_fixture.h"
+#include "tests/support/private_x_server.h"
 
 namespace {
 

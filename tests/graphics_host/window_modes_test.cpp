@@ -1,15 +1,16 @@
 // Display modes on a real X server: the windows that each mode makes, the
 // rectangle that an ordinary window leaves behind, the cursor count, and
 // the move to a named window station and desktop.
-// clang-format off
-#include "tests/graphics_host/window_fixture.h"
-#include <X11/Xatom.h>
-#include <X11/Xutil.h>
-// clang-format on
-
 #include <algorithm>
 
-#include "x_windows.h"
+#include "tests/graphics_host/window_fixture.h"
+#include "tests/support/x_windows.h"
+
+// Xlib last: its macros (None, Bool, Always) break the headers above, and
+// this comment keeps clang-format, which sorts only within a group, from
+// moving it up.
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <thread>
 
-#include "job_fixture.h"
-#include "thread_times.h"
+#include "tests/job/job_fixture.h"
+#include "tests/support/thread_times.h"
 
 namespace {
 

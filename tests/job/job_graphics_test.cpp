@@ -6,8 +6,8 @@
 #include <regex>
 #include <string>
 
-#include "job_fixture.h"
-#include "real_part.h"
+#include "tests/job/job_fixture.h"
+#include "tests/support/real_part.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <regex>
 #include <string>
 
-#include "job_fixture.h"
+#include "tests/job/job_fixture.h"
 
 namespace {
 

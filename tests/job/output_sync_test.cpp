@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app_ipc.h"
-#include "job_fixture.h"
+#include "tests/job/job_fixture.h"
 
 namespace {
 

@@ -1,16 +1,18 @@
 // A window's X server dies while the process goes on drawing into it, as
 // happens between the server's death and the moment the program notices.
-// clang-format off
-#include <gtest/gtest.h>  // before Xlib, whose macros break it
-// clang-format on
-#include <GL/gl.h>
-#include <GL/glx.h>
-#include <X11/Xlib.h>
+#include <gtest/gtest.h>
 
 #include <vector>
 
-#include "private_x_server.h"
-#include "real_part.h"
+#include "tests/support/private_x_server.h"
+#include "tests/support/real_part.h"
+
+// Xlib last: its macros (None, Bool, Always) break the headers above, and
+// this comment keeps clang-format, which sorts only within a group, from
+// moving it up.
+#include <GL/gl.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <thread>
 
-#include "private_x_server.h"
-#include "real_part.h"
+#include "tests/support/private_x_server.h"
+#include "tests/support/real_part.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Pixel access and PPM files for the scene's tests and snapshots.
-#include "frame_pixels.h"
+#include "tests/scene/frame_pixels.h"
 
 #include <cmath>
 #include <cstdio>

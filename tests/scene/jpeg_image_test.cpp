@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "test_jpeg.h"
+#include "tests/scene/test_jpeg.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // GLX pbuffer set-up for drawing the scene without a window manager.
-#include "offscreen_gl.h"
+#include "tests/scene/offscreen_gl.h"
 
 #include <GL/gl.h>
 

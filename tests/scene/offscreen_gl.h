@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "frame_pixels.h"
+#include "tests/scene/frame_pixels.h"
 
 class offscreen_gl {
   public:

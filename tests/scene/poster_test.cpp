@@ -11,9 +11,9 @@
 #include <sstream>
 #include <string>
 
-#include "frame_pixels.h"
-#include "real_part.h"
-#include "test_jpeg.h"
+#include "tests/scene/frame_pixels.h"
+#include "tests/scene/test_jpeg.h"
+#include "tests/support/real_part.h"
 
 namespace {
 

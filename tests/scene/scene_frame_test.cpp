@@ -9,14 +9,14 @@
 #include <memory>
 #include <string>
 
-#include "frame_pixels.h"
-#include "offscreen_gl.h"
-#include "real_part.h"
 #include "scene/animated_scene.h"
 #include "scene/app_graphics.h"
 #include "scene/scene_motion.h"
 #include "scene/scene_state.h"
-#include "scene_view.h"
+#include "tests/scene/frame_pixels.h"
+#include "tests/scene/offscreen_gl.h"
+#include "tests/scene/scene_view.h"
+#include "tests/support/real_part.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "frame_pixels.h"
-#include "offscreen_gl.h"
 #include "scene/app_graphics.h"
+#include "tests/scene/frame_pixels.h"
+#include "tests/scene/offscreen_gl.h"
 
 namespace {
 

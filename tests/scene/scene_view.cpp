@@ -1,5 +1,5 @@
 // Camera projection for the scene tests.
-#include "scene_view.h"
+#include "tests/scene/scene_view.h"
 
 #include <cmath>
 

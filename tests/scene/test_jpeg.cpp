@@ -1,5 +1,5 @@
 // libjpeg encoding for test pictures.
-#include "test_jpeg.h"
+#include "tests/scene/test_jpeg.h"
 
 #include <jpeglib.h>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "frame_pixels.h"
+#include "tests/scene/frame_pixels.h"
 
 // Quarter colours as they appear on screen: top-left, top-right, bottom-left, bottom-right.
 extern const rgb quarter_colours[4];

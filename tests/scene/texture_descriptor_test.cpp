@@ -11,10 +11,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "offscreen_gl.h"
-#include "real_part.h"
 #include "scene/ortho_view.h"
-#include "test_jpeg.h"
+#include "tests/scene/offscreen_gl.h"
+#include "tests/scene/test_jpeg.h"
+#include "tests/support/real_part.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "desktop_session.h"
+#include "tests/support/desktop_session.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

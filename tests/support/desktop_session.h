@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "private_x_server.h"
+#include "tests/support/private_x_server.h"
 
 namespace zf_test {
 

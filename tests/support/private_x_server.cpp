@@ -1,4 +1,4 @@
-#include "private_x_server.h"
+#include "tests/support/private_x_server.h"
 
 #include <fcntl.h>
 #include <poll.h>

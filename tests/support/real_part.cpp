@@ -1,4 +1,4 @@
-#include "real_part.h"
+#include "tests/support/real_part.h"
 
 #include <cstdlib>
 

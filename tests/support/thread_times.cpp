@@ -1,4 +1,4 @@
-#include "thread_times.h"
+#include "tests/support/thread_times.h"
 
 #include <dirent.h>
 
@@ -6,7 +6,7 @@
 #include <sstream>
 #include <thread>
 
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 namespace zf_test {
 

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "boinc_api.h"
-#include "case_names.h"
 #include "filesys.h"
-#include "test_support.h"
+#include "tests/support/case_names.h"
+#include "tests/support/test_support.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "case_names.h"
+#include "tests/support/case_names.h"
 
 namespace {
 

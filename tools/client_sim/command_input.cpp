@@ -1,4 +1,4 @@
-#include "command_input.h"
+#include "tools/client_sim/command_input.h"
 
 #include <poll.h>
 #include <unistd.h>

@@ -5,7 +5,7 @@
 #include <deque>
 #include <string>
 
-#include "commands.h"
+#include "tools/client_sim/commands.h"
 
 class command_input {
   public:

@@ -1,4 +1,4 @@
-#include "commands.h"
+#include "tools/client_sim/commands.h"
 
 #include <csignal>
 #include <cstdlib>

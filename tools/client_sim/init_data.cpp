@@ -1,4 +1,4 @@
-#include "init_data.h"
+#include "tools/client_sim/init_data.h"
 
 #include <unistd.h>
 

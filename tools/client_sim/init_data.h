@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app_ipc.h"
-#include "options.h"
+#include "tools/client_sim/options.h"
 
 // Fills the library's record from the values given, with this process as the
 // client and the slot's mmap file as the shared memory.

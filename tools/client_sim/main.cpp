@@ -1,6 +1,6 @@
 // client_sim: plays the BOINC core client for one task; see --help.
-#include "options.h"
-#include "session.h"
+#include "tools/client_sim/options.h"
+#include "tools/client_sim/session.h"
 
 int main(int argc, char** argv) {
     client_sim_options options;

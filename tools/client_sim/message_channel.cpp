@@ -1,4 +1,4 @@
-#include "message_channel.h"
+#include "tools/client_sim/message_channel.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "options.h"
+#include "tools/client_sim/options.h"
 
 #include <getopt.h>
 

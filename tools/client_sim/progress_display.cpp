@@ -1,4 +1,4 @@
-#include "progress_display.h"
+#include "tools/client_sim/progress_display.h"
 
 #include <algorithm>
 

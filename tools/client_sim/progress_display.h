@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "task_status.h"
+#include "tools/client_sim/task_status.h"
 
 class progress_display {
   public:

@@ -1,4 +1,4 @@
-#include "session.h"
+#include "tools/client_sim/session.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -14,14 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "command_input.h"
-#include "init_data.h"
-#include "message_channel.h"
-#include "progress_display.h"
-#include "shared_memory.h"
-#include "slot_dir.h"
-#include "task_process.h"
-#include "task_status.h"
+#include "tools/client_sim/command_input.h"
+#include "tools/client_sim/init_data.h"
+#include "tools/client_sim/message_channel.h"
+#include "tools/client_sim/progress_display.h"
+#include "tools/client_sim/shared_memory.h"
+#include "tools/client_sim/slot_dir.h"
+#include "tools/client_sim/task_process.h"
+#include "tools/client_sim/task_status.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // One task under client_sim, from the slot's preparation to the task's end.
 #pragma once
 
-#include "options.h"
+#include "tools/client_sim/options.h"
 
 // Exit status for a wait that timed out under --stop-on-timeout.
 constexpr int wait_timeout_status = 124;

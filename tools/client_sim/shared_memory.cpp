@@ -1,4 +1,4 @@
-#include "shared_memory.h"
+#include "tools/client_sim/shared_memory.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "slot_dir.h"
+#include "tools/client_sim/slot_dir.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "task_process.h"
+#include "tools/client_sim/task_process.h"
 
 #include <fcntl.h>
 #include <grp.h>

@@ -1,4 +1,4 @@
-#include "task_status.h"
+#include "tools/client_sim/task_status.h"
 
 #include "parse.h"
 
