@@ -79,6 +79,10 @@ void reveal_cursor() {
 
 }  // namespace
 
+const char* graphics_window_title(const APP_INIT_DATA& init_data) {
+    return init_data.app_name[0] ? init_data.app_name : default_window_title;
+}
+
 bool register_window_class() {
     host_state.app_instance = platform::get_module_handle();
     const platform::window_class_record record{
@@ -120,7 +124,7 @@ void create_graphics_window() {
 
     APP_INIT_DATA init_data;
     boinc_get_init_data(init_data);
-    const char* title = init_data.app_name[0] ? init_data.app_name : default_window_title;
+    const char* title = graphics_window_title(init_data);
 
     s.graphics_window = platform::create_window(
         fullscreen ? fullscreen_ex_style : ordinary_ex_style, window_class_name, title,

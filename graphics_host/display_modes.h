@@ -6,6 +6,13 @@
 #include "graphics_host/host_state.h"
 #include "platform/window.h"
 
+// The BOINC library's init data; its header clashes with Xlib's macros.
+struct APP_INIT_DATA;
+
+// The window's title: the init data's application name, else the default.
+// The task's published state names the same, so the companion's window matches.
+const char* graphics_window_title(const APP_INIT_DATA& init_data);
+
 bool register_window_class();
 bool unregister_window_class();
 

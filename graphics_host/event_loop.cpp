@@ -8,6 +8,7 @@
 #include "graphics_host/graphics_mode.h"
 #include "graphics_host/process_exit.h"
 #include "graphics_host/suspended_end_watch.h"
+#include "graphics_host/task_state_publisher.h"
 #include "platform/message_loop.h"
 
 namespace {
@@ -15,6 +16,7 @@ constexpr unsigned frame_timer_period_ms = 30;
 
 void on_frame_timer() {
     frame_timer_tick();
+    publish_task_state_if_due();
     end_suspended_task_if_asked();
 }
 }  // namespace

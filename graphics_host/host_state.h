@@ -4,6 +4,8 @@
 // Only the graphics thread touches it, except where a member says otherwise.
 #pragma once
 
+#include <cstdint>
+
 #include "graphics_host/graphics_mode.h"
 #include "graphics_host/render_throttle.h"
 #include "graphics_host/startup.h"
@@ -54,6 +56,19 @@ struct host_state_type {
     double end_reason_first_seen = 0;
     // The core client's process, from the init data at the first look; -1 before it.
     int core_client_pid = -1;
+
+    // The task's published state (task_state_publisher.cpp).
+
+    // Wall-clock time at which the state file is next renewed.
+    double next_state_publication = 0;
+    // States published by this process: the last one's sequence number.
+    std::uint64_t state_sequence = 0;
+    // The flags of the last state published; a change is published at once.
+    bool published_suspended = false;
+    bool published_poster_phase = false;
+    bool published_finished = false;
+    // A failure was logged and no write has succeeded since.
+    bool state_failure_logged = false;
 
     // Start-up (startup.cpp): written on the main thread before the worker
     // thread exists, then read by the worker thread.

@@ -2,6 +2,11 @@
 // abort, and a standalone window's close run the exit handlers; nothing posts
 // a quit message to the event loop.
 //
+// The worker's finish first asks the graphics thread to publish a state that
+// says finished and waits for it up to 1 s (task_state_publisher.cpp), so that
+// the companion sees the end before the process is gone; then the library's
+// finish reports to the core client and calls exit().
+//
 // exit() runs the handlers last-registered first, so the order at exit is:
 //   1. the loop's parking, renewed after the first frame: it waits (up to
 //      10 s) until the graphics thread stops at its next message, so that no
@@ -28,9 +33,14 @@
 
 #include "boinc_api.h"
 #include "graphics_host/startup.h"
+#include "graphics_host/task_state_publisher.h"
 #include "platform/message_loop.h"
 
 namespace {
+
+// Long enough for a tick of a live graphics thread and a small write; short
+// enough that a stuck one barely delays the finish.
+constexpr double finished_state_wait_seconds = 1.0;
 
 // Once per process, whatever the tests reset between cases.
 bool parking_follows_frame_setup = false;
@@ -49,6 +59,7 @@ void end_standalone_run() { std::exit(0); }
 
 void finish_on_worker(int status) {
     set_alarm_signal_blocked(true);
+    hand_over_finished_state(finished_state_wait_seconds);
     boinc_finish(status);
     std::abort();  // the library's finish does not return
 }

@@ -14,7 +14,8 @@ void arrange_exit_after_frame(bool drawn);
 // without the library's finish.
 [[noreturn]] void end_standalone_run();
 
-// The library's finish, for the worker thread. WORKAROUND(BOINC 7.20.5,
+// The library's finish, for the worker thread, after the graphics thread has
+// published a finished state (or a second has passed). WORKAROUND(BOINC 7.20.5,
 // Debian 12): once finishing, the library no
 // longer reads the core client's messages, so a suspension that reached the
 // worker during the finish's wait could never be lifted: the worker takes no
