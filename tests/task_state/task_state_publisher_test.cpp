@@ -10,11 +10,11 @@
 #include <thread>
 #include <vector>
 
-#include "fault_support.h"
-#include "real_part.h"
 #include "task_state/slot_file.h"
 #include "task_state/task_state.h"
-#include "test_support.h"
+#include "tests/faults/fault_support.h"
+#include "tests/support/real_part.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
