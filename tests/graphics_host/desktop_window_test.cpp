@@ -35,9 +35,8 @@ using zf_test::title_of;
 
 struct desktop_case {
     desktop_kind kind;
-    // The manager puts a new window where it asks to be; Weston places
-    // every new window itself, as its shell does for Wayland windows.
-    bool honours_position;
+    // Why the outer rectangle's place cannot be measured; null when it can.
+    const char* unmeasurable_place;
     // Why the desktop cannot minimise a window; null when it can.
     const char* no_minimising;
     // Why no window can have the keyboard focus; null when one can.
@@ -45,14 +44,20 @@ struct desktop_case {
 };
 
 const desktop_case desktops[] = {
-    {desktop_kind::bare_xvfb, true, "no window manager", nullptr},
-    {desktop_kind::openbox, true, nullptr, nullptr},
-    {desktop_kind::metacity, true, nullptr, nullptr},
+    {desktop_kind::bare_xvfb, nullptr, "no window manager", nullptr},
+    {desktop_kind::openbox, nullptr, nullptr, nullptr},
+    {desktop_kind::metacity, nullptr, nullptr, nullptr},
     // Weston 10's desktop shell has no minimised state, for X windows neither.
     // Its window manager gives X windows the focus that the Wayland keyboard
     // has, and the headless back-end has no keyboard: it sets the focus to None.
-    {desktop_kind::xwayland_weston, false, "Weston's desktop shell cannot minimise",
-     "headless Weston has no keyboard"},
+    // Weston 10.0.1 draws a frame around X windows (6 pixels, a 27-pixel title
+    // bar) but publishes no _NET_FRAME_EXTENTS, and where a new window goes is
+    // its own race: mostly where its shell puts every window, under load
+    // sometimes with the frame's corner at the requested place. Neither the
+    // program nor the test can see that frame, so only sizes are compared.
+    {desktop_kind::xwayland_weston,
+     "Weston 10 publishes no frame extents and places new X windows by its own timing",
+     "Weston's desktop shell cannot minimise", "headless Weston has no keyboard"},
 };
 
 void PrintTo(const desktop_case& desktop, std::ostream* out) {
@@ -215,11 +220,16 @@ class DesktopWindowTest : public window_test, public ::testing::WithParamInterfa
     }
 
     // Waits until the host's window is on the screen and the manager has placed it.
+    // Under XWayland the map takes a round through Weston, which a loaded
+    // machine may leave without the processor for seconds.
     bool wait_until_shown() {
-        const bool shown = pump_until([&] {
-            XSync(observer, False);
-            return host_xid() != None && viewable(observer, host_xid());
-        });
+        constexpr double generous_seconds = 15;
+        const bool shown = pump_until(
+            [&] {
+                XSync(observer, False);
+                return host_xid() != None && viewable(observer, host_xid());
+            },
+            generous_seconds);
         settle();
         return shown;
     }
@@ -233,6 +243,24 @@ class DesktopWindowTest : public window_test, public ::testing::WithParamInterfa
         return outer_rect_seen(observer, host_xid());
     }
 
+    // The outer rectangle where the desktop lets it be measured, else the
+    // client area's size, which the program keeps on every desktop.
+    void expect_same_window(const platform::rect& seen, const platform::rect& expected) {
+        if (!GetParam().unmeasurable_place) {
+            EXPECT_EQ(seen, expected);
+            return;
+        }
+        EXPECT_EQ(seen.right - seen.left, expected.right - expected.left) << "width";
+        EXPECT_EQ(seen.bottom - seen.top, expected.bottom - expected.top) << "height";
+    }
+
+    // Sizes were compared; the place could not be, and the result says so.
+    void skip_unmeasurable_place() {
+        if (GetParam().unmeasurable_place && !HasFailure())
+            GTEST_SKIP() << "sizes kept; the place is not compared: "
+                         << GetParam().unmeasurable_place;
+    }
+
     bool pump_until_frames_grow(int frames, double seconds) {
         return pump_until([&] { return scene_calls.frames > frames; }, seconds);
     }
@@ -244,16 +272,12 @@ TEST_P(DesktopWindowTest, OuterRectangleStaysTheSameOverModeCycles) {
     set_graphics_mode(mode_window);
     ASSERT_TRUE(wait_until_shown());
     const platform::rect first = outer_rect_seen(observer, host_xid());
-    if (GetParam().honours_position) {
-        EXPECT_EQ(first, default_window_rect) << "the frame is part of the outer rectangle";
-    } else {
-        EXPECT_EQ(first.right - first.left, 640);
-        EXPECT_EQ(first.bottom - first.top, 480);
-    }
+    expect_same_window(first, default_window_rect);
     for (int cycle = 1; cycle <= 3; ++cycle) {
         SCOPED_TRACE("cycle " + std::to_string(cycle));
-        EXPECT_EQ(cycle_modes(cycle == 2 ? mode_blankscreen : mode_window), first);
+        expect_same_window(cycle_modes(cycle == 2 ? mode_blankscreen : mode_window), first);
     }
+    skip_unmeasurable_place();
 }
 
 TEST_P(DesktopWindowTest, WindowMovedAndResizedByTheManagerComesBackThere) {
@@ -269,20 +293,28 @@ TEST_P(DesktopWindowTest, WindowMovedAndResizedByTheManagerComesBackThere) {
     } else {
         XMoveResizeWindow(observer, host_xid(), 120, 90, 500, 300);  // as a manager of its own
     }
-    ASSERT_TRUE(pump_until([&] {
+    // Done when the manager has carried out all of it, not at its first step:
+    // a manager may resize and move in separate steps.
+    const auto carried_out = [&] {
         XSync(observer, False);
-        return host_state.graphics_window && !(outer_rect_seen(observer, host_xid()) == before);
-    }));
+        if (!host_state.graphics_window) return false;
+        const zf_test::root_rect client = zf_test::rect_on_root(observer, host_xid());
+        const platform::rect outer = outer_rect_seen(observer, host_xid());
+        const bool resized = client.right - client.left == 500 && client.bottom - client.top == 300;
+        const bool moved = outer.left == 120 && outer.top == 90;
+        return resized && (moved || GetParam().unmeasurable_place);
+    };
+    ASSERT_TRUE(pump_until(carried_out))
+        << "the manager did not move and resize the window: "
+        << ::testing::PrintToString(outer_rect_seen(observer, host_xid()));
     settle();
     const platform::rect moved = outer_rect_seen(observer, host_xid());
-    if (GetParam().honours_position) {
-        EXPECT_EQ(moved.left, 120);
-        EXPECT_EQ(moved.top, 90);
-    }
+    EXPECT_FALSE(moved == before);
     for (int cycle = 1; cycle <= 3; ++cycle) {
         SCOPED_TRACE("cycle " + std::to_string(cycle));
-        EXPECT_EQ(cycle_modes(cycle == 2 ? mode_blankscreen : mode_window), moved);
+        expect_same_window(cycle_modes(cycle == 2 ? mode_blankscreen : mode_window), moved);
     }
+    skip_unmeasurable_place();
 }
 
 TEST_P(DesktopWindowTest, MinimiseAndRestoreThroughTheManagerStopAndResumeDrawing) {
