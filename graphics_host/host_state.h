@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "graphics_host/graphics_mode.h"
 #include "graphics_host/render_throttle.h"
@@ -69,6 +70,10 @@ struct host_state_type {
     bool published_finished = false;
     // A failure was logged and no write has succeeded since.
     bool state_failure_logged = false;
+    // The init data's names, read at the first publication.
+    bool state_names_read = false;
+    std::string published_app_name;
+    std::string published_user_name;
 
     // Start-up (startup.cpp): written on the main thread before the worker
     // thread exists, then read by the worker thread.

@@ -65,14 +65,25 @@ bool differ_from_published(const state_flags& flags) {
            flags.poster_phase != s.published_poster_phase || flags.finished != s.published_finished;
 }
 
+// The names stay for the whole run; copying the library's init data, which
+// carries the host's whole description, costs more than all else here.
+void read_names_once() {
+    host_state_type& s = host_state;
+    if (s.state_names_read) return;
+    APP_INIT_DATA init_data;
+    boinc_get_init_data(init_data);
+    s.published_app_name = graphics_window_title(init_data);
+    s.published_user_name = init_data.user_name;
+    s.state_names_read = true;
+}
+
 task_state current_state(const state_flags& flags) {
     task_state state;
     state.written_at = dtime();
     state.writer_pid = getpid();
-    APP_INIT_DATA init_data;
-    boinc_get_init_data(init_data);
-    state.app_name = graphics_window_title(init_data);
-    state.user_name = init_data.user_name;
+    read_names_once();
+    state.app_name = host_state.published_app_name;
+    state.user_name = host_state.published_user_name;
     state.fraction_done = bounded_fraction_done();
     state.cpu_time = bounded_cpu_time();
     state.suspended = flags.suspended;

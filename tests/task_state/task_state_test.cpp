@@ -137,6 +137,13 @@ std::string with_line(const std::string& key, const std::string& line) {
     return valid_text.substr(0, start) + line + valid_text.substr(end);
 }
 
+// A name value of `count` escaped newlines: `count` bytes once decoded.
+std::string escaped_newlines(int count) {
+    std::string value;
+    for (int i = 0; i < count; ++i) value += "%0A";
+    return value;
+}
+
 std::string with_value(const std::string& key, const std::string& value) {
     return with_line(key, key + " " + value + "\n");
 }
@@ -180,13 +187,7 @@ INSTANTIATE_TEST_SUITE_P(
         text_case{"exponent", with_value("cpu_time", "1.5e3")},
         text_case{"integral fraction", with_value("fraction_done", "1")},
         text_case{"zero cpu time", with_value("cpu_time", "0")},
-        text_case{"name of 255 escaped bytes", with_value("app_name",
-                                                          [] {
-                                                              std::string v;
-                                                              for (int i = 0; i < 255; ++i)
-                                                                  v += "%0A";
-                                                              return v;
-                                                          }())}),
+        text_case{"name of 255 escaped bytes", with_value("app_name", escaped_newlines(255))}),
     zf_test::by_case_name());
 
 class InvalidTaskStateText : public ::testing::TestWithParam<text_case> {};
@@ -278,14 +279,8 @@ INSTANTIATE_TEST_SUITE_P(
                       text_case{"escape cut short", with_value("user_name", "ab%4")},
                       text_case{"percent at the end", with_value("user_name", "ab%")},
                       text_case{"name of 256 bytes", with_value("app_name", std::string(256, 'a'))},
-                      text_case{"name of 256 escaped bytes", with_value("app_name",
-                                                                        [] {
-                                                                            std::string v;
-                                                                            for (int i = 0; i < 256;
-                                                                                 ++i)
-                                                                                v += "%0A";
-                                                                            return v;
-                                                                        }())}),
+                      text_case{"name of 256 escaped bytes",
+                                with_value("app_name", escaped_newlines(256))}),
     zf_test::by_case_name());
 
 TEST(TaskStateText, EveryMissingFieldMakesTheFileInvalid) {
