@@ -8,12 +8,6 @@
 // runs as its own process in a slot that this process keeps publishing to,
 // with its swaps counted by a preloaded library.
 // Usage: companion_bench [seconds]
-// The BOINC headers go before Xlib, whose macros (Always) break them.
-// clang-format off
-#include "boinc_api.h"
-#include "util.h"
-#include <GL/glx.h>
-// clang-format on
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -29,11 +23,18 @@
 #include <string>
 #include <vector>
 
+#include "boinc_api.h"
 #include "graphics_host/display_modes.h"
 #include "graphics_host/frame_timer.h"
 #include "graphics_host/graphics_mode.h"
 #include "platform/message_loop.h"
 #include "task_state/task_state.h"
+#include "util.h"
+
+// GLX, and with it Xlib, last: Xlib's macros (None, Bool, Always) break the
+// headers above, and this comment keeps clang-format, which sorts only within
+// a group, from moving it up.
+#include <GL/glx.h>
 
 namespace {
 long host_swaps = 0;

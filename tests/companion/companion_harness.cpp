@@ -1,7 +1,5 @@
-#include "companion_harness.h"
+#include "tests/companion/companion_harness.h"
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +11,12 @@
 #include <thread>
 
 #include "scene/jpeg_image.h"
+
+// Xlib last: its macros (None, Bool, Always) break the headers above, and
+// this comment keeps clang-format, which sorts only within a group, from
+// moving it up.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace zf_companion_test {
 namespace {

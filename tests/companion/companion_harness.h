@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "task_state/task_state.h"
-#include "test_support.h"
-#include "x_windows.h"
+#include "tests/support/test_support.h"
+#include "tests/support/x_windows.h"
 
 namespace zf_companion_test {
 

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "case_names.h"
 #include "companion/companion_arguments.h"
 #include "companion/frame_pacer.h"
 #include "companion/state_watch.h"
 #include "companion/status_line.h"
+#include "tests/support/case_names.h"
 
 namespace {
 

@@ -1,13 +1,8 @@
 // The real companion in slots that the tests fill by hand, each on an X server
 // of its own: what it shows, how it treats a hostile slot, and every way it
 // ends by itself.
-// GoogleTest before Xlib, whose macros (None, Bool) break it.
-// clang-format off
-#include <gtest/gtest.h>
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-// clang-format on
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,10 +12,16 @@
 #include <functional>
 #include <memory>
 
-#include "case_names.h"
-#include "companion_harness.h"
-#include "private_x_server.h"
-#include "real_part.h"
+#include "tests/companion/companion_harness.h"
+#include "tests/support/case_names.h"
+#include "tests/support/private_x_server.h"
+#include "tests/support/real_part.h"
+
+// Xlib last: its macros (None, Bool, Always) break the headers above, and
+// this comment keeps clang-format, which sorts only within a group, from
+// moving it up.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 
 namespace {
 

@@ -1,18 +1,19 @@
 // The companion beside the real task under client_sim, as the BOINC Manager
 // starts it: in the slot, with no arguments, on an X server of its own.
-// GoogleTest before Xlib, whose macros (None, Bool) break it.
-// clang-format off
 #include <gtest/gtest.h>
-#include <X11/Xlib.h>
-// clang-format on
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <memory>
 
-#include "companion_harness.h"
-#include "private_x_server.h"
-#include "real_part.h"
+#include "tests/companion/companion_harness.h"
+#include "tests/support/private_x_server.h"
+#include "tests/support/real_part.h"
+
+// Xlib last: its macros (None, Bool, Always) break the headers above, and
+// this comment keeps clang-format, which sorts only within a group, from
+// moving it up.
+#include <X11/Xlib.h>
 
 namespace {
 
