@@ -70,8 +70,9 @@ void draw_frame(companion_state_type& s) {
     platform::get_client_rect(s.window, client);
     follow_poster_phase(s);
     app_graphics_draw_frame(client.right - client.left, client.bottom - client.top, dtime());
-    draw_status_line(s.watch.latest_is_current ? status_line_text(s.watch.latest)
-                                               : waiting_for_the_task);
+    draw_status_line(
+        s.watch.latest_is_current ? status_line_text(s.watch.latest) : waiting_for_the_task,
+        s.status_band);
     platform::swap_buffers(s.window_dc);
 }
 

@@ -8,6 +8,7 @@
 #include "companion/companion_arguments.h"
 #include "companion/frame_pacer.h"
 #include "companion/state_watch.h"
+#include "companion/status_line.h"
 #include "platform/window.h"
 
 struct companion_state_type {
@@ -29,6 +30,8 @@ struct companion_state_type {
     // Whether the last look showed a task, once it has been logged.
     bool view_logged = false;
     bool showing_task = false;
+    // The status line's band as last drawn.
+    status_band_cache status_band;
     // The poster phase as the last frame drew it.
     bool poster_shown = false;
 };

@@ -62,14 +62,56 @@ std::string status_line_text(const task_state& state) {
     return line;
 }
 
-void draw_status_line(const std::string& text) {
+namespace {
+
+void draw_band_with_text(const std::string& text, int width, int height) {
+    glColor3f(0.0f, 0.0f, 0.0f);
+    glRecti(0, 0, width, height);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glRasterPos2i(text_left, text_baseline);
+    draw_bitmap_text(text.c_str(), GLUT_BITMAP_HELVETICA_18);
+}
+
+// Keeps the band just drawn, from the back buffer, as the cache's texture.
+void keep_band(status_band_cache& cache, const std::string& text, int width, int height) {
+    if (cache.texture == 0) glGenTextures(1, &cache.texture);
+    glBindTexture(GL_TEXTURE_2D, cache.texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 0, 0, width, height, 0);
+    const bool kept = glGetError() == GL_NO_ERROR;
+    cache.text = kept ? text : std::string();
+    cache.width = kept ? width : 0;
+    cache.height = kept ? height : 0;
+}
+
+void draw_kept_band(const status_band_cache& cache) {
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, cache.texture);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glBegin(GL_QUADS);
+    glTexCoord2i(0, 0);
+    glVertex2i(0, 0);
+    glTexCoord2i(1, 0);
+    glVertex2i(cache.width, 0);
+    glTexCoord2i(1, 1);
+    glVertex2i(cache.width, cache.height);
+    glTexCoord2i(0, 1);
+    glVertex2i(0, cache.height);
+    glEnd();
+}
+
+}  // namespace
+
+void draw_status_line(const std::string& text, status_band_cache& cache) {
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
     const int width = viewport[2];
     const int height = viewport[3];
     if (width <= 0 || height <= 0) return;
+    const int band = std::min(band_height, height);
 
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TEXTURE_BIT);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
@@ -82,16 +124,18 @@ void draw_status_line(const std::string& text) {
     glPushMatrix();
     glLoadIdentity();
 
-    glColor3f(0.0f, 0.0f, 0.0f);
-    glRecti(0, 0, width, std::min(band_height, height));
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glRasterPos2i(text_left, text_baseline);
-    draw_bitmap_text(text.c_str(), GLUT_BITMAP_HELVETICA_18);
+    if (cache.texture != 0 && cache.text == text && cache.width == width && cache.height == band) {
+        draw_kept_band(cache);
+    } else {
+        while (glGetError() != GL_NO_ERROR) {
+        }
+        draw_band_with_text(text, width, band);
+        keep_band(cache, text, width, band);
+    }
 
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
     glPopAttrib();
-    glFlush();
 }

@@ -17,6 +17,16 @@ std::string status_line_text(const task_state& state);
 // malformed character.
 std::string printable_ascii(const std::string& text);
 
+// The band as last drawn, kept as a texture of the current GL context: the
+// text changes about once a second, and drawing it character by character
+// costs more than the rest of the frame.
+struct status_band_cache {
+    std::string text;
+    int width = 0;
+    int height = 0;
+    unsigned int texture = 0;  // 0 until the band has been drawn once
+};
+
 // Draws the line in a dark band along the bottom of the viewport, leaving the
-// GL state (matrices, enables, colour) as it found it.
-void draw_status_line(const std::string& text);
+// GL state (matrices, enables, colour, texture) as it found it.
+void draw_status_line(const std::string& text, status_band_cache& cache);

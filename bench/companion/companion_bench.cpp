@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/companion/swap_record.h"
 #include "boinc_api.h"
 #include "graphics_host/display_modes.h"
 #include "graphics_host/frame_timer.h"
@@ -104,12 +105,23 @@ cost measure_host(double seconds) {
     return cost{frames / elapsed, frames ? 1000 * cpu / frames : 0, 0};
 }
 
-std::atomic<long>* map_counter(const std::string& path) {
+swap_record* map_record(const std::string& path) {
     const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0 || ftruncate(fd, sizeof(long)) != 0) return nullptr;
-    void* memory = mmap(nullptr, sizeof(long), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (fd < 0 || ftruncate(fd, sizeof(swap_record)) != 0) return nullptr;
+    void* memory = mmap(nullptr, sizeof(swap_record), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     close(fd);
-    return memory == MAP_FAILED ? nullptr : static_cast<std::atomic<long>*>(memory);
+    return memory == MAP_FAILED ? nullptr : static_cast<swap_record*>(memory);
+}
+
+// The most swaps that fall into any one second, from the recorded times.
+long most_swaps_in_a_second(const swap_record& record, long first, long last) {
+    last = std::min(last, swap_record_capacity);
+    long most = 0;
+    for (long begin = first, end = first; begin < last; ++begin) {
+        while (end < last && record.times[end] < record.times[begin] + 1.0) ++end;
+        most = std::max(most, end - begin);
+    }
+    return most;
 }
 
 void publish(const std::string& slot, task_state& state) {
@@ -133,8 +145,8 @@ cost measure_companion(const std::string& companion, const std::string& preload,
     publish(slot, state);
     // Beside the slot, not in it: the companion finds only the task's files there.
     const std::string counter_path = slot + ".swaps";
-    std::atomic<long>* swaps = map_counter(counter_path);
-    if (!swaps) return cost{};
+    swap_record* record = map_record(counter_path);
+    if (!record) return cost{};
 
     const pid_t child = fork();
     if (child == 0) {
@@ -158,21 +170,15 @@ cost measure_companion(const std::string& companion, const std::string& preload,
         }
     };
     pause_publishing(2.0);  // start-up and the first frames set libraries up
-    const long swaps_before = swaps->load();
+    const long swaps_before = record->swaps.load();
     const double cpu_before = child_cpu_seconds(child);
     const double start = dtime();
-    // Samples every 50 ms; a second of frames is the difference 20 samples apart.
-    std::vector<long> samples{swaps->load()};
-    while (dtime() < start + seconds) {
-        pause_publishing(0.05);
-        samples.push_back(swaps->load());
-    }
+    pause_publishing(seconds);
     const double elapsed = dtime() - start;
-    const long frames = swaps->load() - swaps_before;
+    const long swaps_after = record->swaps.load();
     const double cpu = child_cpu_seconds(child) - cpu_before;
-    long most = 0;
-    for (std::size_t i = 20; i < samples.size(); ++i)
-        most = std::max(most, samples[i] - samples[i - 20]);
+    const long frames = swaps_after - swaps_before;
+    const long most = most_swaps_in_a_second(*record, swaps_before, swaps_after);
 
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
