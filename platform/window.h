@@ -103,6 +103,9 @@ bool unregister_class(const char* class_name, instance_handle instance);
 window_handle create_window(unsigned long ex_style, const char* class_name, const char* title,
                             unsigned long style, int x, int y, int width, int height);
 bool destroy_window(window_handle window);
+// Replaces the title (WM_NAME and _NET_WM_NAME); false for a handle that is
+// not a live window or whose X server has gone away.
+bool set_window_text(window_handle window, const char* title);
 bool is_window(window_handle window);
 void show_window(window_handle window);
 void set_focus(window_handle window);

@@ -97,12 +97,18 @@ void fit_client_area_into_frame(window* w, int outer_width, int outer_height) {
                   static_cast<unsigned>(w->height));
 }
 
-void set_window_texts(window* w, const char* title, const char* class_name) {
+// Both the ICCCM title and the EWMH one, which managers prefer when present.
+void set_title(window* w, const char* title) {
     Display* d = w->connection->display;
     XStoreName(d, w->xid, title);
     XChangeProperty(d, w->xid, w->connection->net_wm_name, w->connection->utf8_string, 8,
                     PropModeReplace, reinterpret_cast<const unsigned char*>(title),
                     static_cast<int>(std::strlen(title)));
+}
+
+void set_window_texts(window* w, const char* title, const char* class_name) {
+    Display* d = w->connection->display;
+    set_title(w, title);
     std::string res_name = class_name;
     XClassHint hint{res_name.data(), res_name.data()};
     XSetClassHint(d, w->xid, &hint);
@@ -263,6 +269,14 @@ bool destroy_window(window_handle handle) {
     w->gc = nullptr;
     w->dc.connection.reset();
     w->connection.reset();
+    return true;
+}
+
+bool set_window_text(window_handle handle, const char* title) {
+    window* w = live_window(handle);
+    if (!w || w->connection->lost) return false;
+    set_title(w, title ? title : "");
+    XFlush(w->connection->display);
     return true;
 }
 

@@ -91,11 +91,15 @@ struct file_closer {
 }  // namespace
 
 int decode_jpeg_file(const char* path, const jpeg_limits& limits, rgb_image& image) {
-    image = rgb_image{};
     std::unique_ptr<FILE, file_closer> file(fopen(path, "rb"));
+    return decode_jpeg_stream(file.get(), limits, image);
+}
+
+int decode_jpeg_stream(FILE* file, const jpeg_limits& limits, rgb_image& image) {
+    image = rgb_image{};
     if (!file) return jpeg_cannot_open;
     jpeg_reader reader;
-    const int status = decode_with_jump_on_error(&reader, file.get(), &limits, &image);
+    const int status = decode_with_jump_on_error(&reader, file, &limits, &image);
     if (reader.info_created) jpeg_destroy_decompress(&reader.info);
     if (status != jpeg_ok) image = rgb_image{};
     return status;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <vector>
 
 enum jpeg_status {
@@ -26,3 +27,6 @@ struct rgb_image {
 // Returns jpeg_ok and fills image, or another jpeg_status and leaves image empty.
 // libjpeg's warnings (a truncated file among them) count as failures.
 int decode_jpeg_file(const char* path, const jpeg_limits& limits, rgb_image& image);
+// The same for a file opened by the caller, who also closes it; a null file
+// cannot be opened.
+int decode_jpeg_stream(FILE* file, const jpeg_limits& limits, rgb_image& image);

@@ -6,7 +6,6 @@
 
 #include <cstdio>
 
-#include "app_ipc.h"
 #include "scene/ortho_view.h"
 #include "scene/scene_state.h"
 
@@ -32,8 +31,12 @@ void kvx_poster_init() {
     fprintf(stderr, "GFX: kvx_poster_init() called. \n");
     set_poster_gl_state();
     char poster_path[256] = "";
-    boinc_resolve_filename("QuenlartPoster3.jpg", poster_path, sizeof(poster_path));
-    if (poster_texture.load(poster_path) != texture_loaded) {
+    const poster_source_type& source = scene_state.poster_source;
+    source.resolve("QuenlartPoster3.jpg", poster_path, sizeof(poster_path));
+    FILE* poster_file = source.open(poster_path);
+    const texture_load_status loaded = poster_texture.load(poster_file);
+    if (poster_file) fclose(poster_file);
+    if (loaded != texture_loaded) {
         fprintf(stderr, "GFX: Error: could not load the background image from %s\n", poster_path);
     } else {
         fprintf(stderr, "GFX: loaded poster from %s \n", poster_path);

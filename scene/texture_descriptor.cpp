@@ -75,6 +75,13 @@ float aligned_offset(float original, float shrunk, int alignment) {
 }  // namespace
 
 texture_load_status texture_descriptor::load(const char* path) {
+    FILE* file = fopen(path, "rb");
+    const texture_load_status status = load(file);
+    if (file) fclose(file);
+    return status;
+}
+
+texture_load_status texture_descriptor::load(FILE* file) {
     present = false;
     GLint max_size = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_size);
@@ -82,7 +89,7 @@ texture_load_status texture_descriptor::load(const char* path) {
     if (!any_texture_size_supported()) return texture_unsupported_size;
 
     rgb_image image;
-    const int decoded = decode_jpeg_file(path, jpeg_limits{max_size, max_texture_bytes}, image);
+    const int decoded = decode_jpeg_stream(file, jpeg_limits{max_size, max_texture_bytes}, image);
     if (decoded != jpeg_ok) return load_status_of(decoded);
     const unsigned int name = upload_texture(image);
     if (name == 0) return texture_rejected_by_gl;

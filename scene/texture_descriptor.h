@@ -1,6 +1,8 @@
 // An image held as a GL texture of the current context, drawn fitted into a box.
 #pragma once
 
+#include <cstdio>
+
 enum texture_alignment {
     align_low = 0,  // left or bottom of the box
     align_centre = 1,
@@ -28,6 +30,9 @@ struct texture_descriptor {
     // Reads the JPEG file at path into a new texture of the current context.
     // Returns texture_loaded with present set, or another status with present cleared.
     texture_load_status load(const char* path);
+    // The same for a file opened by the caller, who also closes it; a null
+    // file cannot be opened.
+    texture_load_status load(FILE* file);
 
     // Draws the image on one quad in the plane z = 0, in the box with lower-left
     // corner pos and extent size shrunk along one axis to the image's aspect

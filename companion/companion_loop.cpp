@@ -1,0 +1,99 @@
+#include "companion/companion_loop.h"
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "companion/companion_exit.h"
+#include "companion/companion_state.h"
+#include "companion/companion_window.h"
+#include "companion/state_watch.h"
+#include "companion/status_line.h"
+#include "platform/message_loop.h"
+#include "scene/app_graphics.h"
+#include "util.h"
+
+namespace {
+
+constexpr unsigned tick_period_ms = 30;
+
+double monotonic_seconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void on_tick() { companion_tick(monotonic_seconds()); }
+
+std::string title_for(const task_state& state) {
+    return state.app_name.empty() ? default_companion_title : printable_ascii(state.app_name);
+}
+
+// One line whenever the task comes into view or goes out of it, for whoever
+// reads the companion's standard error (the Manager's, or a test).
+void log_change_of_view(companion_state_type& s) {
+    const bool showing = s.watch.latest_is_current;
+    if (s.view_logged && showing == s.showing_task) return;
+    s.view_logged = true;
+    s.showing_task = showing;
+    if (showing) {
+        std::fprintf(stderr, "graphics companion: showing the task of process %ld\n",
+                     s.watch.latest.writer_pid);
+    } else {
+        std::fprintf(stderr, "graphics companion: %s\n", waiting_for_the_task);
+    }
+}
+
+void look_at_slot_if_due(companion_state_type& s, double now) {
+    if (now < s.next_look) return;
+    s.next_look = now + slot_look_interval;
+    note_slot_look(s.watch, look_at_slot(), now);
+    log_change_of_view(s);
+    if (s.watch.latest_is_current) set_companion_title(title_for(s.watch.latest));
+}
+
+void end_if_task_over(const companion_state_type& s, double now) {
+    const end_reason reason = companion_end_reason(s.watch, now, process_alive);
+    if (reason != end_reason::none) end_companion(0, end_reason_text(reason));
+}
+
+// The scene's poster frames leave their own clear colour behind; a state that
+// leaves the poster phase (only a hostile one can) gets the scene's set-up back.
+void follow_poster_phase(companion_state_type& s) {
+    const bool poster = s.watch.latest_is_current && s.watch.latest.poster_phase;
+    show_poster.store(poster, std::memory_order_relaxed);
+    if (s.poster_shown && !poster) app_graphics_init();
+    s.poster_shown = poster;
+}
+
+void draw_frame(companion_state_type& s) {
+    platform::rect client{};
+    platform::get_client_rect(s.window, client);
+    follow_poster_phase(s);
+    app_graphics_draw_frame(client.right - client.left, client.bottom - client.top, dtime());
+    draw_status_line(
+        s.watch.latest_is_current ? status_line_text(s.watch.latest) : waiting_for_the_task,
+        s.status_band);
+    platform::swap_buffers(s.window_dc);
+}
+
+}  // namespace
+
+void companion_tick(double now) {
+    companion_state_type& s = companion_state;
+    look_at_slot_if_due(s, now);
+    end_if_task_over(s, now);
+    if (!s.window_visible || !s.gl_context) return;
+    if (frame_due(s.pacer, now)) draw_frame(s);
+}
+
+int run_companion(companion_display display) {
+    companion_state_type& s = companion_state;
+    s.display = display;
+    // The first look names the window before it opens.
+    look_at_slot_if_due(s, monotonic_seconds());
+    if (!open_companion_window()) return 1;
+    platform::set_thread_timer(tick_period_ms, on_tick);
+    platform::message msg;
+    while (platform::get_message(msg)) platform::dispatch_message(msg);
+    return 0;
+}

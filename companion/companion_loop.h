@@ -1,0 +1,14 @@
+// The companion's one thread: a 30 ms tick that looks at the slot a few times
+// a second, ends the companion when its task is over, and draws at most 30
+// frames a second: the scene (or the poster), then the status line.
+#pragma once
+
+#include "companion/companion_arguments.h"
+
+// Opens the window and runs until the companion ends; returns only when the
+// window cannot be opened, with the status to exit with.
+int run_companion(companion_display display);
+
+// One tick at monotonic time now: a look at the slot when one is due, the end
+// rules, then a frame when one is due.
+void companion_tick(double now);

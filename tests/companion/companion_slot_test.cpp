@@ -1,0 +1,432 @@
+// The real companion in slots that the tests fill by hand, each on an X server
+// of its own: what it shows, how it treats a hostile slot, and every way it
+// ends by itself.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "tests/companion/companion_harness.h"
+#include "tests/support/case_names.h"
+#include "tests/support/private_x_server.h"
+#include "tests/support/real_part.h"
+
+// Xlib last: its macros (None, Bool, Always) break the headers above, and
+// this comment keeps clang-format, which sorts only within a group, from
+// moving it up.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+namespace {
+
+using namespace zf_companion_test;
+
+const std::string app_name = "Zorvath Companion Test";
+const std::string default_title = "BOINC Application";
+const std::string waiting_line = "graphics companion: waiting for the task\n";
+const std::string poster_error = "GFX: Error: could not load the background image from ";
+
+// A process id that named a process which has ended and been reaped.
+pid_t pid_of_ended_process() {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+void empty_directory(const std::string& path) {
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(path, ignored)) {
+        std::filesystem::remove_all(entry.path(), ignored);
+    }
+}
+
+class CompanionInSlot : public testing::Test {
+  protected:
+    void SetUp() override {
+        server = std::make_unique<zf_test::private_x_server>(screen_size);
+        ZF_REQUIRE_REAL_PART(!server->name().empty(), "no private Xvfb: " + server->failure());
+        display = XOpenDisplay(server->name().c_str());
+        ASSERT_NE(display, nullptr);
+    }
+    void TearDown() override {
+        if (display) XCloseDisplay(display);
+    }
+
+    std::unique_ptr<running_companion> start(const test_slot& slot,
+                                             const std::vector<std::string>& arguments = {}) {
+        return std::make_unique<running_companion>(slot.path(), server->name(), arguments);
+    }
+
+    std::unique_ptr<zf_test::private_x_server> server;
+    Display* display = nullptr;
+};
+
+TEST_F(CompanionInSlot, ShowsTheSceneTitledByTheTaskWithAStatusLineThatFollowsIt) {
+    test_slot slot;
+    task_state state = live_task_state(app_name, "Ada Lovelace");
+    slot.publish(state);
+    auto companion = start(slot);
+    const auto window = wait_for_window(display, app_name, 10);
+    ASSERT_TRUE(window) << companion->log();
+    EXPECT_EQ(window->width, 640);
+    EXPECT_EQ(window->height, 480);
+    const auto first = wait_for_picture(
+        display, *window,
+        [](const picture& p) { return shows_scene(p) && status_band_has_text(p); }, 10);
+    ASSERT_TRUE(first && shows_scene(*first) && status_band_has_text(*first)) << companion->log();
+
+    state.sequence = 2;
+    state.fraction_done = 0.75;
+    state.suspended = true;
+    slot.publish(state);
+    const auto later = wait_for_picture(
+        display, *window,
+        [&](const picture& p) { return status_text_pixels(p) != status_text_pixels(*first); }, 5);
+    ASSERT_TRUE(later);
+    EXPECT_NE(status_text_pixels(*later), status_text_pixels(*first)) << "the line did not change";
+    EXPECT_TRUE(shows_scene(*later));
+    EXPECT_NE(companion->log().find("showing the task of process " + std::to_string(getpid())),
+              std::string::npos)
+        << companion->log();
+    EXPECT_EQ(companion->log().find(waiting_line), std::string::npos) << companion->log();
+}
+
+TEST_F(CompanionInSlot, WaitsUnderTheDefaultTitleUntilAStateComesThenTakesItsName) {
+    test_slot slot;
+    auto companion = start(slot);
+    const auto window = wait_for_window(display, default_title, 10);
+    ASSERT_TRUE(window) << companion->log();
+    const auto waiting = wait_for_picture(
+        display, *window,
+        [](const picture& p) { return shows_scene(p) && status_band_has_text(p); }, 10);
+    ASSERT_TRUE(waiting && shows_scene(*waiting)) << companion->log();
+    EXPECT_NE(companion->log().find(waiting_line), std::string::npos) << companion->log();
+
+    slot.publish(live_task_state(app_name, ""));
+    ASSERT_TRUE(wait_for_window(display, app_name, 5)) << companion->log();
+    const auto showing = wait_for_picture(
+        display, *window,
+        [&](const picture& p) { return status_text_pixels(p) != status_text_pixels(*waiting); }, 5);
+    ASSERT_TRUE(showing);
+    EXPECT_NE(status_text_pixels(*showing), status_text_pixels(*waiting));
+}
+
+TEST_F(CompanionInSlot, ShowsThePosterThatTheSlotLinksTo) {
+    test_slot slot;
+    mkdir(slot.file("project").c_str(), 0755);
+    std::filesystem::copy_file(SHIPPED_POSTER_PATH, slot.file("project/QuenlartPoster3.jpg"));
+    zf_test::write_file(slot.file("QuenlartPoster3.jpg"),
+                        "<soft_link>project/QuenlartPoster3.jpg</soft_link>\n");
+    task_state state = live_task_state(app_name, "Ada");
+    slot.publish(state);
+    auto companion = start(slot);
+    const auto window = wait_for_window(display, app_name, 10);
+    ASSERT_TRUE(window) << companion->log();
+    ASSERT_TRUE(wait_for_picture(display, *window, shows_scene, 10)) << companion->log();
+    state.sequence = 2;
+    state.poster_phase = true;
+    slot.publish(state);
+    const auto poster = wait_for_picture(display, *window, shows_shipped_poster, 5);
+    ASSERT_TRUE(poster && shows_shipped_poster(*poster)) << describe(poster) << companion->log();
+    EXPECT_TRUE(status_band_has_text(*poster));
+    EXPECT_NE(companion->log().find("GFX: loaded poster from project/QuenlartPoster3.jpg \n"),
+              std::string::npos)
+        << companion->log();
+    EXPECT_NE(companion->log().find("GFX: image is indeed present.\n"), std::string::npos);
+}
+
+// A slot that the task's account has filled with traps. The companion must
+// neither crash nor block: it keeps drawing, says what it can, and still ends
+// when the slot is emptied.
+struct hostile_case {
+    std::string name;
+    std::function<void(const test_slot&)> prepare;
+    bool poster_phase;  // a valid state in the poster phase, so that the poster is loaded
+};
+
+void write_poster_link(const test_slot& slot, const std::string& target) {
+    zf_test::write_file(slot.file("QuenlartPoster3.jpg"),
+                        "<soft_link>" + target + "</soft_link>\n");
+}
+
+void publish_poster_phase(const test_slot& slot) {
+    task_state state = live_task_state(app_name, "Ada");
+    state.poster_phase = true;
+    slot.publish(state);
+}
+
+const hostile_case hostile_cases[] = {
+    {"no state file", [](const test_slot&) {}, false},
+    {"state file of garbage",
+     [](const test_slot& slot) {
+         zf_test::write_file(slot.file(task_state_file_name),
+                             "\x7f"
+                             "ELF\n\x01\x02 not a state");
+     },
+     false},
+    {"state file too large",
+     [](const test_slot& slot) {
+         zf_test::write_file(slot.file(task_state_file_name),
+                             format_task_state(live_task_state(app_name, "Ada")) +
+                                 std::string(task_state_max_bytes, '#'));
+     },
+     false},
+    {"state file a link to dev zero",
+     [](const test_slot& slot) { symlink("/dev/zero", slot.file(task_state_file_name).c_str()); },
+     false},
+    {"state file a link to a valid state elsewhere",
+     [](const test_slot& slot) {
+         zf_test::write_file(slot.file("elsewhere"),
+                             format_task_state(live_task_state(app_name, "Ada")));
+         symlink(slot.file("elsewhere").c_str(), slot.file(task_state_file_name).c_str());
+     },
+     false},
+    {"state file a FIFO without a writer",
+     [](const test_slot& slot) { mkfifo(slot.file(task_state_file_name).c_str(), 0644); }, false},
+    {"state file a directory",
+     [](const test_slot& slot) { mkdir(slot.file(task_state_file_name).c_str(), 0755); }, false},
+    {"poster link naming a device",
+     [](const test_slot& slot) {
+         publish_poster_phase(slot);
+         write_poster_link(slot, "/dev/zero");
+     },
+     true},
+    {"poster link naming a FIFO",
+     [](const test_slot& slot) {
+         publish_poster_phase(slot);
+         mkfifo(slot.file("poster_fifo").c_str(), 0644);
+         write_poster_link(slot, "poster_fifo");
+     },
+     true},
+    {"poster link naming a huge file",
+     [](const test_slot& slot) {
+         publish_poster_phase(slot);
+         const int fd = open(slot.file("huge.jpg").c_str(), O_WRONLY | O_CREAT, 0644);
+         ftruncate(fd, off_t{64} << 30);  // sparse: 64 GiB of zeros
+         close(fd);
+         write_poster_link(slot, "huge.jpg");
+     },
+     true},
+    {"poster link file itself a link to dev zero",
+     [](const test_slot& slot) {
+         publish_poster_phase(slot);
+         symlink("/dev/zero", slot.file("QuenlartPoster3.jpg").c_str());
+     },
+     true},
+    {"poster link file a FIFO",
+     [](const test_slot& slot) {
+         publish_poster_phase(slot);
+         mkfifo(slot.file("QuenlartPoster3.jpg").c_str(), 0644);
+     },
+     true},
+};
+
+class CompanionInHostileSlot : public CompanionInSlot,
+                               public testing::WithParamInterface<hostile_case> {};
+
+TEST_P(CompanionInHostileSlot, KeepsDrawingSaysWhatItCanAndEndsWhenTheSlotEmpties) {
+    test_slot slot;
+    GetParam().prepare(slot);
+    auto companion = start(slot);
+    const std::string title = GetParam().poster_phase ? app_name : default_title;
+    const auto window = wait_for_window(display, title, 10);
+    ASSERT_TRUE(window) << companion->log();
+    const auto expected_picture = GetParam().poster_phase ? shows_poster_background : shows_scene;
+    const auto frame = wait_for_picture(
+        display, *window,
+        [&](const picture& p) { return expected_picture(p) && status_band_has_text(p); }, 10);
+    ASSERT_TRUE(frame && expected_picture(*frame) && status_band_has_text(*frame))
+        << describe(frame) << companion->log();
+    const std::string expected_line = GetParam().poster_phase ? poster_error : waiting_line;
+    EXPECT_TRUE(companion->process().wait_for_output(expected_line, 5)) << companion->log();
+    // Still drawing a while later: nothing blocked the loop.
+    pause_for(1.0);
+    const auto again = grab(display, *window);
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(expected_picture(*again));
+    EXPECT_FALSE(companion->process().ended()) << companion->log();
+
+    empty_directory(slot.path());
+    EXPECT_EQ(companion->status_after(5), 0) << companion->log();
+    EXPECT_NE(companion->log().find("graphics companion: the slot is empty\n"), std::string::npos)
+        << companion->log();
+}
+
+INSTANTIATE_TEST_SUITE_P(Traps, CompanionInHostileSlot, testing::ValuesIn(hostile_cases),
+                         zf_test::by_case_name());
+
+TEST_F(CompanionInSlot, EndsSoonAfterTheTaskSaysItHasFinished) {
+    test_slot slot;
+    task_state state = live_task_state(app_name, "Ada");
+    slot.publish(state);
+    auto companion = start(slot);
+    ASSERT_TRUE(wait_for_window(display, app_name, 10)) << companion->log();
+    state.sequence = 2;
+    state.finished = true;
+    slot.publish(state);
+    EXPECT_EQ(companion->status_after(3), 0) << companion->log();
+    EXPECT_NE(companion->log().find("graphics companion: the task has finished\n"),
+              std::string::npos)
+        << companion->log();
+}
+
+// The writer is gone but the slot stays (a client that died with its task):
+// the state ages out in 5 s.
+TEST_F(CompanionInSlot, EndsWhenTheStateIsStaleAndItsWriterIsGone) {
+    test_slot slot;
+    task_state state = live_task_state(app_name, "Ada");
+    state.writer_pid = pid_of_ended_process();
+    slot.publish(state);
+    auto companion = start(slot);
+    ASSERT_TRUE(wait_for_window(display, app_name, 10)) << companion->log();
+    EXPECT_EQ(companion->status_after(2.5), -1) << "ended before the state was stale\n"
+                                                << companion->log();
+    EXPECT_EQ(companion->status_after(6), 0) << companion->log();
+    EXPECT_NE(companion->log().find("graphics companion: the task is gone\n"), std::string::npos)
+        << companion->log();
+}
+
+TEST_F(CompanionInSlot, EndsWhenTheSlotIsEmptied) {
+    test_slot slot;
+    slot.publish(live_task_state(app_name, "Ada"));
+    auto companion = start(slot);
+    ASSERT_TRUE(wait_for_window(display, app_name, 10)) << companion->log();
+    unlink(slot.file(task_state_file_name).c_str());
+    pause_for(1.0);
+    EXPECT_FALSE(companion->process().ended()) << "the init data alone keeps it\n"
+                                               << companion->log();
+    unlink(slot.file("init_data.xml").c_str());
+    EXPECT_EQ(companion->status_after(3), 0) << companion->log();
+}
+
+TEST_F(CompanionInSlot, EndsWithStatusZeroWhenItsXServerIsLost) {
+    test_slot slot;
+    slot.publish(live_task_state(app_name, "Ada"));
+    auto companion = start(slot);
+    const auto window = wait_for_window(display, app_name, 10);
+    ASSERT_TRUE(window) << companion->log();
+    ASSERT_TRUE(wait_for_picture(display, *window, shows_scene, 10)) << companion->log();
+    XCloseDisplay(display);
+    display = nullptr;
+    server->kill_now();
+    EXPECT_EQ(companion->status_after(10), 0) << companion->log();
+}
+
+TEST_F(CompanionInSlot, EndsWhenItsWindowIsClosed) {
+    test_slot slot;
+    slot.publish(live_task_state(app_name, "Ada"));
+    auto companion = start(slot);
+    const auto window = wait_for_window(display, app_name, 10);
+    ASSERT_TRUE(window) << companion->log();
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = window->xid;
+    close.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    close.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window->xid, False, NoEventMask, &close);
+    XFlush(display);
+    EXPECT_EQ(companion->status_after(5), 0) << companion->log();
+}
+
+struct user_sign {
+    std::string name;
+    std::function<void(Display*)> give;
+};
+
+const user_sign user_signs[] = {
+    {"key",
+     [](Display* d) {
+         const KeyCode a = XKeysymToKeycode(d, XStringToKeysym("a"));
+         XTestFakeKeyEvent(d, a, True, CurrentTime);
+         XTestFakeKeyEvent(d, a, False, CurrentTime);
+     }},
+    {"button",
+     [](Display* d) {
+         XTestFakeButtonEvent(d, 1, True, CurrentTime);
+         XTestFakeButtonEvent(d, 1, False, CurrentTime);
+     }},
+    {"movement", [](Display* d) { XTestFakeRelativeMotionEvent(d, 25, 17, CurrentTime); }},
+};
+
+class CompanionFullScreen : public CompanionInSlot,
+                            public testing::WithParamInterface<user_sign> {};
+
+TEST_P(CompanionFullScreen, CoversTheScreenAndEndsAtTheFirstSignOfAUser) {
+    int event_base = 0, error_base = 0, major = 0, minor = 0;
+    ZF_REQUIRE_REAL_PART(XTestQueryExtension(display, &event_base, &error_base, &major, &minor),
+                         "the X server has no XTest");
+    test_slot slot;
+    slot.publish(live_task_state(app_name, "Ada"));
+    XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, 300, 200);
+    XSync(display, False);
+    auto companion = start(slot, {"--fullscreen"});
+    const auto window = wait_for_window(display, app_name, 10);
+    ASSERT_TRUE(window) << companion->log();
+    EXPECT_EQ(window->width, DisplayWidth(display, DefaultScreen(display)));
+    EXPECT_EQ(window->height, DisplayHeight(display, DefaultScreen(display)));
+    ASSERT_TRUE(wait_for_picture(display, *window, shows_scene, 10)) << companion->log();
+    EXPECT_FALSE(companion->process().ended()) << companion->log();
+    GetParam().give(display);
+    XSync(display, False);
+    EXPECT_EQ(companion->status_after(5), 0) << companion->log();
+}
+
+INSTANTIATE_TEST_SUITE_P(Signs, CompanionFullScreen, testing::ValuesIn(user_signs),
+                         zf_test::by_case_name());
+
+TEST_F(CompanionInSlot, TwoCompanionsForTwoSlotsEachShowTheirOwnTask) {
+    test_slot first_slot;
+    test_slot second_slot;
+    first_slot.publish(live_task_state("First Task", "Ada"));
+    second_slot.publish(live_task_state("Second Task", "Grace"));
+    auto first = start(first_slot);
+    auto second = start(second_slot);
+    ASSERT_TRUE(wait_for_window(display, "First Task", 10)) << first->log();
+    const auto second_window = wait_for_window(display, "Second Task", 10);
+    ASSERT_TRUE(second_window) << second->log();
+
+    task_state finished = live_task_state("First Task", "Ada");
+    finished.sequence = 2;
+    finished.finished = true;
+    first_slot.publish(finished);
+    EXPECT_EQ(first->status_after(3), 0) << first->log();
+    pause_for(0.5);
+    EXPECT_FALSE(second->process().ended()) << second->log();
+    EXPECT_TRUE(wait_for_picture(display, *second_window, shows_scene, 5)) << second->log();
+}
+
+TEST_F(CompanionInSlot, SigkillLeavesTheSlotAsItWas) {
+    test_slot slot;
+    mkdir(slot.file("project").c_str(), 0755);
+    std::filesystem::copy_file(SHIPPED_POSTER_PATH, slot.file("project/QuenlartPoster3.jpg"));
+    write_poster_link(slot, "project/QuenlartPoster3.jpg");
+    publish_poster_phase(slot);
+    const std::string before = slot.listing();
+    auto companion = start(slot);
+    const auto window = wait_for_window(display, app_name, 10);
+    ASSERT_TRUE(window) << companion->log();
+    ASSERT_TRUE(wait_for_picture(display, *window, shows_shipped_poster, 10)) << companion->log();
+    kill(companion->process().pid(), SIGKILL);
+    ASSERT_TRUE(companion->process().wait(5));
+    EXPECT_EQ(slot.listing(), before);
+}
+
+TEST(CompanionCommandLine, AnUnknownArgumentGivesTheUsageAndStatusOne) {
+    test_slot slot;
+    zf_test::running_process companion({companion_path(), "--window"}, slot.path(),
+                                       zf_test::without_display());
+    ASSERT_TRUE(companion.wait(10));
+    EXPECT_EQ(companion.exit_status(), 1);
+    EXPECT_EQ(companion.output(), "usage: zorvath_fold_graphics [--fullscreen]\n");
+}
+
+}  // namespace
