@@ -35,7 +35,7 @@ convert "$work/poster.ppm" -strip "$images/poster.png"
 mkdir "$work/slot"
 echo " 620 " >"$work/slot/ckpt_state"
 "$build/bin/client_sim" --slot "$work/slot" --program "$build/bin/zorvath_fold" \
-  --app-name "Zorvath@Fold" --wu-cpu-time 1800 </dev/null >/dev/null 2>&1 &
+  --app-name "Zorvath@Fold" --wu-cpu-time 30 </dev/null >/dev/null 2>&1 &
 sim=$!
 for _ in $(seq 100); do [ -e "$work/slot/graphics_state.txt" ] && break; sleep 0.1; done
 (cd "$work/slot" && DISPLAY=$ZF_SCREENSHOT_DISPLAY exec "$build/bin/zorvath_fold_graphics" 2>/dev/null) &
