@@ -5,93 +5,17 @@
 # the slot set-up, progress reports, suspend and resume, a restart from the
 # checkpoint and the finished output file; route "anonymous" takes the
 # anonymous-platform files and checks that the client runs them to the end.
+# Both run the client and its task under the boinc account, as Debian's
+# service does.
 # Usage: real_client_test.sh BUILD_DIR server|anonymous
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/boinc_client.sh"
-source "$here/../support/real_part.sh"
+source "$here/client_session.sh"
 build=$1
 route=$2
 
-for tool in boinc boinccmd; do
-    command -v "$tool" >/dev/null || missing_real_part "no $tool (Debian's boinc-client)"
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/zf_real_client.XXXXXX")
-data="$work/boinc"
-project_dir="$data/projects/$zf_project_dir_name"
-slot="$data/slots/0"
-client_pid=""
-app_pid=""
-
-fail() {
-    echo "FAIL: $*" >&2
-    {
-        echo "--- client messages"
-        rpc --get_messages 0 | tail -n 30 || tail -n 30 "$work/client.log"
-        echo "--- tasks"
-        rpc --get_tasks
-        echo "--- slot stderr.txt"
-        cat "$slot/stderr.txt"
-    } 2>/dev/null >&2 || true
-    exit 1
-}
-
-step() { echo "$(date +%T) $*"; }
-
-cleanup() {
-    if [ -n "$client_pid" ]; then kill -9 "$client_pid" 2>/dev/null || true; fi
-    if [ -n "$app_pid" ]; then kill -9 "$app_pid" 2>/dev/null || true; fi
-    if [ -n "${ZF_KEEP_WORK:-}" ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
-}
-trap cleanup EXIT
-
-# wait_until SECONDS WHAT COMMAND...: polls COMMAND until it succeeds; the
-# program runs at idle priority, so time-outs are generous.
-wait_until() {
-    local seconds=$1 what=$2
-    shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        ((SECONDS < deadline)) || fail "timed out after ${seconds}s waiting for: $what"
-        sleep 0.5
-    done
-}
-
-rpc() { boinccmd --host "localhost:$rpc_port" --passwd "$zf_rpc_password" "$@"; }
-
-# task_field NAME: the field of our task in "boinccmd --get_tasks".
-task_field() { rpc --get_tasks 2>/dev/null | sed -n "s/^ *$1: //p" | head -n 1; }
-
-start_client() {
-    rpc_port=$(free_tcp_port)
-    stdbuf -oL boinc --dir "$data" --gui_rpc_port "$rpc_port" --no_info_fetch >>"$work/client.log" 2>&1 &
-    client_pid=$!
-}
-
-# stop_client: quits the client; the program must leave on the client's
-# request, well before the client would kill it (after about 60 s).
-stop_client() {
-    rpc --quit >/dev/null 2>&1 || true
-    wait_until 20 "the program to end on the client's quit request" app_ended
-    wait_until 60 "the client to exit" client_gone
-    wait "$client_pid" 2>/dev/null || true
-    client_pid=""
-    app_pid=""
-}
-client_gone() { ! kill -0 "$client_pid" 2>/dev/null; }
-# An ended program stays a zombie until the client collects it.
-app_ended() {
-    local state
-    state=$(sed 's/.*) //' "/proc/$app_pid/stat" 2>/dev/null | cut -d' ' -f1)
-    [ -z "$state" ] || [ "$state" = Z ]
-}
-
-app_running() {
-    [ "$(task_field active_task_state)" = EXECUTING ] || return 1
-    app_pid=$(task_field PID)
-    [ -n "$app_pid" ] && [ "$app_pid" != 0 ] && kill -0 "$app_pid" 2>/dev/null
-}
+open_session
 
 # worker_ticks: processor ticks of the program's busiest thread, the worker;
 # the graphics thread keeps ticking over while the job is suspended.
@@ -129,8 +53,6 @@ checkpoint_above_zero() {
 stderr_has() { grep -qF -- "$1" "$slot/stderr.txt" 2>/dev/null; }
 
 task_suspended() { [ "$(task_field active_task_state)" = SUSPENDED ]; }
-
-task_finished() { [ -n "$(task_field exit_status)" ]; }
 
 init_value() { sed -n "s#.*<$1>\(.*\)</$1>.*#\1#p" "$slot/init_data.xml" | head -n 1; }
 
@@ -203,9 +125,7 @@ check_output() {
     tail -n 1 "$output" | grep -qx "Blow me down!" || fail "output file does not end with the closing line"
 }
 
-# The application version, exactly as installed.
-cmake --install "$build" --prefix "$work/bundle" >"$work/install.log" 2>&1 ||
-    fail "cmake --install failed: $(cat "$work/install.log")"
+install_bundle
 # The task starts with processor time already used, so that the job reaches
 # its 120-second limit (it never shows graphics here) after 20 s of its own
 # work on the full route, 5 s on the short one.
@@ -221,10 +141,12 @@ anonymous)
 *) fail "unknown route '$route'" ;;
 esac
 write_client_state "$data" "$prior_cpu"
+hand_data_to_client
 
-step "the client starts the task in its slot directory"
+step "the client starts the task in its slot directory, under the boinc account"
 start_client
 wait_until 60 "the task to run" app_running
+[ "$(process_uid "$app_pid")" = "$(id -u boinc)" ] || fail "the task does not run under the boinc account"
 check_slot_set_up
 starts=1
 if [ "$route" = server ]; then
