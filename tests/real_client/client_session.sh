@@ -1,9 +1,10 @@
 # shellcheck shell=bash
-# Sourced by the real-client tests after boinc_client.sh: a work directory, a
-# client run under the boinc account that Debian's package creates, the checks'
-# polling and failure report, and the clean-up of every process a test starts.
+# Sourced by the real-client tests: a work directory, a client run under the
+# boinc account that Debian's package creates, the checks' polling and failure
+# report, and the clean-up of every process a test starts.
 # The caller sets `build` and defines no EXIT trap of its own.
 
+source "$(dirname "${BASH_SOURCE[0]}")/boinc_client.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../support/real_part.sh"
 
 client_pid=""
