@@ -23,6 +23,7 @@ endif()
 # Physical names carry the version because a project's download directory
 # keeps every version's files side by side and never replaces one.
 set(ZF_PROGRAM_NAME "zorvath_fold_${ZF_VERSION}_${ZF_PLATFORM}")
+set(ZF_GRAPHICS_APP_NAME "zorvath_fold_graphics_${ZF_VERSION}_${ZF_PLATFORM}")
 set(ZF_POSTER_NAME "QuenlartPoster3_${ZF_VERSION}.jpg")
 set(ZF_POSTER_FILE "${PROJECT_SOURCE_DIR}/assets/QuenlartPoster3.jpg"
     CACHE FILEPATH "Poster image shipped with the application version")
@@ -43,6 +44,9 @@ install(CODE "
 
 foreach(zf_dir ${ZF_VERSION_DIR} ${ZF_ANONYMOUS_DIR})
   install(PROGRAMS $<TARGET_FILE:zorvath_fold> DESTINATION ${zf_dir} RENAME ${ZF_PROGRAM_NAME})
+  # Installed executable: the client does not make a file of the version
+  # executable when it finds one that is not.
+  install(PROGRAMS $<TARGET_FILE:zorvath_fold_graphics> DESTINATION ${zf_dir} RENAME ${ZF_GRAPHICS_APP_NAME})
   install(FILES ${ZF_POSTER_FILE} DESTINATION ${zf_dir} RENAME ${ZF_POSTER_NAME})
 endforeach()
 install(FILES ${PROJECT_BINARY_DIR}/packaging/version.xml DESTINATION ${ZF_VERSION_DIR})

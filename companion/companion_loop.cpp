@@ -7,6 +7,7 @@
 #include "companion/companion_exit.h"
 #include "companion/companion_state.h"
 #include "companion/companion_window.h"
+#include "companion/screensaver_embedding.h"
 #include "companion/state_watch.h"
 #include "companion/status_line.h"
 #include "platform/message_loop.h"
@@ -47,6 +48,7 @@ void look_at_slot_if_due(companion_state_type& s, double now) {
     if (now < s.next_look) return;
     s.next_look = now + slot_look_interval;
     note_slot_look(s.watch, look_at_slot(), now);
+    keep_embedded_window_mapped(s.window);
     log_change_of_view(s);
     if (s.watch.latest_is_current) set_companion_title(title_for(s.watch.latest));
 }
@@ -86,12 +88,13 @@ void companion_tick(double now) {
     if (frame_due(s.pacer, now)) draw_frame(s);
 }
 
-int run_companion(companion_display display) {
+int run_companion(companion_display display, int argc, char** argv) {
     companion_state_type& s = companion_state;
     s.display = display;
     // The first look names the window before it opens.
     look_at_slot_if_due(s, monotonic_seconds());
     if (!open_companion_window()) return 1;
+    advertise_launch_command(s.window, argc, argv);
     platform::set_thread_timer(tick_period_ms, on_tick);
     platform::message msg;
     while (platform::get_message(msg)) platform::dispatch_message(msg);

@@ -21,5 +21,5 @@ int main(int argc, char** argv) {
     // (status 0), never by a signal, whatever its starter left SIGPIPE at.
     std::signal(SIGPIPE, SIG_IGN);
     scene_state.poster_source = slot_poster_source;
-    return run_companion(display);
+    return run_companion(display, argc, argv);
 }

@@ -24,3 +24,4 @@ runtime_packages() {
 cmake --install "$build" --prefix "$outdir"
 echo "package: application version laid out under $outdir"
 echo "package: runtime packages: $(runtime_packages "$build/bin/zorvath_fold")"
+echo "package: runtime packages of the graphics app: $(runtime_packages "$build/bin/zorvath_fold_graphics")"

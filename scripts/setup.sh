@@ -13,7 +13,7 @@ packages=(
   libgtest-dev
   xvfb xauth x11-utils libgl1-mesa-dri
   openbox metacity weston xwayland
-  boinc-client
+  boinc-client boinc-screensaver
   imagemagick fonts-dejavu-core
 )
 missing=()

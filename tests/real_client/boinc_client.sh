@@ -66,13 +66,15 @@ install_server_version() {
     api_version=$(sed -n 's#.*<api_version>\([^<]*\)</api_version>.*#\1#p' "$version_dir/version.xml")
     mkdir -p "$project_dir"
     while read -r name logical; do
-        cp "$version_dir/$name" "$project_dir/$name"
+        cp -p "$version_dir/$name" "$project_dir/$name"
+        # The files installed executable (the program and the graphics app)
+        # are the version's executable files, which the client runs.
+        local executable=""
+        [ -x "$version_dir/$name" ] && executable="<executable/>"
+        file_infos+=$(xml_file_info "$name" "$project_dir/$name" "$executable")
         if [ "$logical" = "-" ]; then
-            chmod +x "$project_dir/$name"
-            file_infos+=$(xml_file_info "$name" "$project_dir/$name" "<executable/>")
             file_refs+="<file_ref><file_name>$name</file_name><main_program/></file_ref>"
         else
-            file_infos+=$(xml_file_info "$name" "$project_dir/$name")
             file_refs+="<file_ref><file_name>$name</file_name><open_name>$logical</open_name></file_ref>"
         fi
     done < <(version_files "$version_dir/version.xml")

@@ -4,94 +4,19 @@
 # Route "server" takes the files of the server's version directory and checks
 # the slot set-up, progress reports, suspend and resume, a restart from the
 # checkpoint and the finished output file; route "anonymous" takes the
-# anonymous-platform files and checks that the client runs them to the end.
+# anonymous-platform files, starts the graphics companion as the Manager
+# would, under another account on a private X display, and checks that the
+# client runs the task to the end and the companion then ends by itself. Both
+# routes run the client under the boinc account and check the graphics app and
+# slot that its GUI RPC reports.
 # Usage: real_client_test.sh BUILD_DIR server|anonymous
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/boinc_client.sh"
-source "$here/../support/real_part.sh"
+source "$here/desktop_account.sh"
 build=$1
 route=$2
 
-for tool in boinc boinccmd; do
-    command -v "$tool" >/dev/null || missing_real_part "no $tool (Debian's boinc-client)"
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/zf_real_client.XXXXXX")
-data="$work/boinc"
-project_dir="$data/projects/$zf_project_dir_name"
-slot="$data/slots/0"
-client_pid=""
-app_pid=""
-
-fail() {
-    echo "FAIL: $*" >&2
-    {
-        echo "--- client messages"
-        rpc --get_messages 0 | tail -n 30 || tail -n 30 "$work/client.log"
-        echo "--- tasks"
-        rpc --get_tasks
-        echo "--- slot stderr.txt"
-        cat "$slot/stderr.txt"
-    } 2>/dev/null >&2 || true
-    exit 1
-}
-
-step() { echo "$(date +%T) $*"; }
-
-cleanup() {
-    if [ -n "$client_pid" ]; then kill -9 "$client_pid" 2>/dev/null || true; fi
-    if [ -n "$app_pid" ]; then kill -9 "$app_pid" 2>/dev/null || true; fi
-    if [ -n "${ZF_KEEP_WORK:-}" ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
-}
-trap cleanup EXIT
-
-# wait_until SECONDS WHAT COMMAND...: polls COMMAND until it succeeds; the
-# program runs at idle priority, so time-outs are generous.
-wait_until() {
-    local seconds=$1 what=$2
-    shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        ((SECONDS < deadline)) || fail "timed out after ${seconds}s waiting for: $what"
-        sleep 0.5
-    done
-}
-
-rpc() { boinccmd --host "localhost:$rpc_port" --passwd "$zf_rpc_password" "$@"; }
-
-# task_field NAME: the field of our task in "boinccmd --get_tasks".
-task_field() { rpc --get_tasks 2>/dev/null | sed -n "s/^ *$1: //p" | head -n 1; }
-
-start_client() {
-    rpc_port=$(free_tcp_port)
-    stdbuf -oL boinc --dir "$data" --gui_rpc_port "$rpc_port" --no_info_fetch >>"$work/client.log" 2>&1 &
-    client_pid=$!
-}
-
-# stop_client: quits the client; the program must leave on the client's
-# request, well before the client would kill it (after about 60 s).
-stop_client() {
-    rpc --quit >/dev/null 2>&1 || true
-    wait_until 20 "the program to end on the client's quit request" app_ended
-    wait_until 60 "the client to exit" client_gone
-    wait "$client_pid" 2>/dev/null || true
-    client_pid=""
-    app_pid=""
-}
-client_gone() { ! kill -0 "$client_pid" 2>/dev/null; }
-# An ended program stays a zombie until the client collects it.
-app_ended() {
-    local state
-    state=$(sed 's/.*) //' "/proc/$app_pid/stat" 2>/dev/null | cut -d' ' -f1)
-    [ -z "$state" ] || [ "$state" = Z ]
-}
-
-app_running() {
-    [ "$(task_field active_task_state)" = EXECUTING ] || return 1
-    app_pid=$(task_field PID)
-    [ -n "$app_pid" ] && [ "$app_pid" != 0 ] && kill -0 "$app_pid" 2>/dev/null
-}
+open_session
 
 # worker_ticks: processor ticks of the program's busiest thread, the worker;
 # the graphics thread keeps ticking over while the job is suspended.
@@ -130,13 +55,11 @@ stderr_has() { grep -qF -- "$1" "$slot/stderr.txt" 2>/dev/null; }
 
 task_suspended() { [ "$(task_field active_task_state)" = SUSPENDED ]; }
 
-task_finished() { [ -n "$(task_field exit_status)" ]; }
-
 init_value() { sed -n "s#.*<$1>\(.*\)</$1>.*#\1#p" "$slot/init_data.xml" | head -n 1; }
 
 check_slot_set_up() {
     local f link
-    for f in init_data.xml boinc_mmap_file out.txt QuenlartPoster3.jpg; do
+    for f in init_data.xml boinc_mmap_file out.txt QuenlartPoster3.jpg graphics_app; do
         [ -e "$slot/$f" ] || fail "slot directory lacks $f"
     done
     link=$(sed -n 's#.*<soft_link>\(.*\)</soft_link>.*#\1#p' "$slot/out.txt")
@@ -145,6 +68,9 @@ check_slot_set_up() {
     link=$(sed -n 's#.*<soft_link>\(.*\)</soft_link>.*#\1#p' "$slot/QuenlartPoster3.jpg")
     cmp -s "$slot/$link" "$(find "$work/bundle" -name 'QuenlartPoster3*' | head -n 1)" ||
         fail "QuenlartPoster3.jpg links to '$link', not to the shipped poster"
+    link=$(sed -n 's#.*<soft_link>\(.*\)</soft_link>.*#\1#p' "$slot/graphics_app")
+    cmp -s "$slot/$link" "$build/bin/zorvath_fold_graphics" ||
+        fail "graphics_app links to '$link', not to the shipped graphics companion"
     [ "$(init_value shm_key)" = -1 ] || fail "the client did not hand the task its shared memory file"
     client_user=$(init_value user_name)
     client_project_dir=$(init_value project_dir)
@@ -203,29 +129,54 @@ check_output() {
     tail -n 1 "$output" | grep -qx "Blow me down!" || fail "output file does not end with the closing line"
 }
 
-# The application version, exactly as installed.
-cmake --install "$build" --prefix "$work/bundle" >"$work/install.log" 2>&1 ||
-    fail "cmake --install failed: $(cat "$work/install.log")"
+# start_companion: starts the graphics app as the Manager's "Show graphics"
+# does: the reported path, no arguments, in the reported slot, as the person
+# at the desk with their DISPLAY.
+start_companion() {
+    (cd "$slot" && exec "${desk_user_command[@]}" "$graphics_exec_path" >>"$work/graphics_app.log" 2>&1) &
+    companion_pid=$!
+    session_owns "$companion_pid"
+}
+
+# check_companion_shows_task: the companion runs as launched and its window,
+# titled with the task's app name from the state it read across the account
+# boundary, shows the animated scene.
+check_companion_shows_task() {
+    check_runs_as_launched "$companion_pid"
+    wait_until 30 "the companion's window titled with the task's app name" has_window_titled "$zf_app_name"
+    companion_window=$(window_titled "$zf_app_name")
+    [ -n "$companion_window" ] || fail "no window titled $zf_app_name"
+    wait_until 30 "the scene in the companion's window" shows_animated_scene "$companion_window"
+}
+
+companion_gone() { process_gone "$companion_pid"; }
+
+install_bundle
 # The task starts with processor time already used, so that the job reaches
 # its 120-second limit (it never shows graphics here) after 20 s of its own
-# work on the full route, 5 s on the short one.
+# work on the full route, 15 s on the one that shows the companion.
 case $route in
 server)
     prior_cpu=100
     install_server_version "$data" "$(dirname "$(find "$work/bundle/apps" -name version.xml)")"
     ;;
 anonymous)
-    prior_cpu=115
+    prior_cpu=105
     install_anonymous_version "$data" "$work/bundle/anonymous_platform"
+    open_desktop
     ;;
 *) fail "unknown route '$route'" ;;
 esac
 write_client_state "$data" "$prior_cpu"
+hand_data_to_client
 
-step "the client starts the task in its slot directory"
+step "the client starts the task in its slot directory, under the boinc account"
 start_client
 wait_until 60 "the task to run" app_running
+[ "$(process_uid "$app_pid")" = "$(id -u boinc)" ] || fail "the task does not run under the boinc account"
 check_slot_set_up
+step "the GUI RPC reports the task's graphics app and slot"
+check_graphics_reported
 starts=1
 if [ "$route" = server ]; then
     step "progress and processor time reach the client, and advance"
@@ -235,9 +186,18 @@ if [ "$route" = server ]; then
     step "stopping the client and starting it again resumes from the checkpoint"
     check_restart_from_checkpoint
     starts=2
+else
+    step "the companion, started as the Manager starts it under the desk account, shows the task"
+    start_companion
+    check_companion_shows_task
 fi
 step "the task ends computed, and its output reached the project directory"
 wait_until 240 "the task to finish" task_finished
+if [ "$route" = anonymous ]; then
+    step "the companion ends by itself after its task"
+    wait_until 10 "the companion to end after its task" companion_gone
+    wait "$companion_pid" || fail "the companion ended with status $?"
+fi
 check_output "$starts"
 stop_client
 step "PASS: the $route route ran under the real client and ended with status 0"
