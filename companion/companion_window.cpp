@@ -23,25 +23,12 @@ constexpr unsigned long clip_styles = platform::ws_clipsiblings | platform::ws_c
 
 bool in_fullscreen() { return companion_state.display == companion_display::fullscreen; }
 
-platform::rect screen_rect() {
-    platform::dc_handle screen = platform::get_dc(nullptr);
-    const platform::rect area{0, 0, platform::get_device_caps(screen, platform::horzres),
-                              platform::get_device_caps(screen, platform::vertres)};
-    platform::release_dc(nullptr, screen);
-    return area;
-}
-
-void hide_cursor() {
-    while (platform::show_cursor(false) >= 0) {
-    }
-}
-
 // The task's own size, beside where the task's own window opens, so that when
 // both show (under the emulator) neither hides the other; moved left as far
 // as needed to stay on the screen.
 platform::rect ordinary_window_rect() {
     const int width = task_window_rect.right - task_window_rect.left;
-    const int screen_width = screen_rect().right;
+    const int screen_width = platform::screen_rect().right;
     int left = task_window_rect.right + gap_beside_task_window;
     if (screen_width > 0 && left + width > screen_width) left = std::max(0, screen_width - width);
     return platform::rect{left, task_window_rect.top, left + width, task_window_rect.bottom};
@@ -49,8 +36,8 @@ platform::rect ordinary_window_rect() {
 
 platform::window_handle create_window_for_display() {
     const bool fullscreen = in_fullscreen();
-    const platform::rect area = fullscreen ? screen_rect() : ordinary_window_rect();
-    if (fullscreen) hide_cursor();
+    const platform::rect area = fullscreen ? platform::screen_rect() : ordinary_window_rect();
+    if (fullscreen) platform::hide_cursor();
     const unsigned long ex_style = fullscreen
                                        ? platform::ws_ex_topmost
                                        : platform::ws_ex_appwindow | platform::ws_ex_windowedge;
@@ -74,15 +61,7 @@ bool set_up_gl(companion_state_type& s) {
 
 void on_size(std::uintptr_t kind, std::intptr_t size) {
     companion_state.window_visible = kind != platform::size_minimized;
-    app_graphics_resize(static_cast<int>(size & 0xFFFF), static_cast<int>((size >> 16) & 0xFFFF));
-}
-
-void paint_black(platform::window_handle window) {
-    platform::dc_handle dc = platform::begin_paint(window);
-    platform::rect client{};
-    platform::get_client_rect(window, client);
-    platform::fill_rect_black(dc, client);
-    platform::end_paint(window);
+    app_graphics_resize(platform::low_word(size), platform::high_word(size));
 }
 
 // In full screen the first sign of a user ends the display, as the
@@ -155,7 +134,7 @@ std::intptr_t companion_window_proc(platform::window_handle window, unsigned mes
             on_size(wparam, lparam);
             return 0;
         case platform::wm_paint:
-            paint_black(window);
+            platform::paint_client_black(window);
             return 0;
         case platform::wm_close:
             end_companion(0, nullptr);

@@ -51,19 +51,6 @@ int move_to_requested_desktop(int mode, const graphics_request_type& request) {
     return mode;
 }
 
-platform::rect fullscreen_rect() {
-    platform::dc_handle screen = platform::get_dc(nullptr);
-    const platform::rect area{0, 0, platform::get_device_caps(screen, platform::horzres),
-                              platform::get_device_caps(screen, platform::vertres)};
-    platform::release_dc(nullptr, screen);
-    return area;
-}
-
-void hide_cursor() {
-    while (platform::show_cursor(false) >= 0) {
-    }
-}
-
 // The window stays up without a GL context; its mode stays in force.
 void give_up_on_gl(host_state_type& s) {
     if (s.gl_context) platform::delete_gl_context(s.gl_context);
@@ -115,9 +102,9 @@ void set_graphics_mode(int mode, const graphics_request_type& request) {
 void create_graphics_window() {
     host_state_type& s = host_state;
     const bool fullscreen = s.current_graphics_mode == mode_fullscreen;
-    const platform::rect area = fullscreen ? fullscreen_rect() : s.saved_window_rect;
+    const platform::rect area = fullscreen ? platform::screen_rect() : s.saved_window_rect;
     if (fullscreen) {
-        hide_cursor();
+        platform::hide_cursor();
     } else {
         reveal_cursor();
     }

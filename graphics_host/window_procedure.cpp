@@ -14,9 +14,6 @@ const unsigned set_foreground_message =
 
 namespace {
 
-int low_word(std::intptr_t value) { return static_cast<int>(value & 0xFFFF); }
-int high_word(std::intptr_t value) { return static_cast<int>((value >> 16) & 0xFFFF); }
-
 bool in_fullscreen() { return host_state.current_graphics_mode == mode_fullscreen; }
 
 platform::point cursor_position() {
@@ -25,17 +22,9 @@ platform::point cursor_position() {
     return position;
 }
 
-void paint_black(platform::window_handle window) {
-    platform::dc_handle dc = platform::begin_paint(window);
-    platform::rect client{};
-    platform::get_client_rect(window, client);
-    platform::fill_rect_black(dc, client);
-    platform::end_paint(window);
-}
-
 void on_size(std::uintptr_t kind, std::intptr_t size) {
     host_state.window_visible = kind != platform::size_minimized;
-    app_graphics_resize(low_word(size), high_word(size));
+    app_graphics_resize(platform::low_word(size), platform::high_word(size));
 }
 
 void on_close() {
@@ -130,7 +119,7 @@ std::intptr_t graphics_window_proc(platform::window_handle window, unsigned mess
             on_size(wparam, lparam);
             return 0;
         case platform::wm_paint:
-            paint_black(window);
+            platform::paint_client_black(window);
             return 0;
         case platform::wm_close:
             on_close();
