@@ -27,11 +27,12 @@ bool name_present(const char* name) {
 slot_look look_at_slot() {
     slot_look look;
     std::string contents;
-    if (read_slot_file(task_state_file_name, task_state_max_bytes, contents) ==
-        slot_file_status::read) {
+    const slot_file_status status =
+        read_slot_file(task_state_file_name, task_state_max_bytes, contents);
+    if (status == slot_file_status::read) {
         look.state_valid = parse_task_state(contents.data(), contents.size(), look.state);
     }
-    look.state_file_present = name_present(task_state_file_name);
+    look.state_file_present = status != slot_file_status::missing;
     look.init_data_present = name_present("init_data.xml");
     return look;
 }
