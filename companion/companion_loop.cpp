@@ -70,11 +70,14 @@ void follow_poster_phase(companion_state_type& s) {
 void draw_frame(companion_state_type& s) {
     platform::rect client{};
     platform::get_client_rect(s.window, client);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
     follow_poster_phase(s);
-    app_graphics_draw_frame(client.right - client.left, client.bottom - client.top, dtime());
+    app_graphics_draw_frame(width, height, dtime());
     draw_status_line(
-        s.watch.latest_is_current ? status_line_text(s.watch.latest) : waiting_for_the_task,
-        s.status_band);
+        s.window,
+        s.watch.latest_is_current ? status_line_text(s.watch.latest) : waiting_for_the_task, width,
+        height, s.status_band);
     platform::swap_buffers(s.window_dc);
 }
 

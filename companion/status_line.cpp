@@ -1,5 +1,5 @@
 // The status line is drawn with freeglut's bitmap font, as the scene's title
-// is, in a pixel-exact orthographic view of the whole viewport.
+// is, in a pixel-exact orthographic view of the whole window.
 #include "companion/status_line.h"
 
 #include <GL/freeglut.h>
@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "scene/bitmap_text.h"
 
@@ -72,46 +74,22 @@ void draw_band_with_text(const std::string& text, int width, int height) {
     draw_bitmap_text(text.c_str(), GLUT_BITMAP_HELVETICA_18);
 }
 
-// Keeps the band just drawn, from the back buffer, as the cache's texture.
-void keep_band(status_band_cache& cache, const std::string& text, int width, int height) {
-    if (cache.texture == 0) glGenTextures(1, &cache.texture);
-    glBindTexture(GL_TEXTURE_2D, cache.texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 0, 0, width, height, 0);
-    const bool kept = glGetError() == GL_NO_ERROR;
-    cache.text = kept ? text : std::string();
-    cache.width = kept ? width : 0;
-    cache.height = kept ? height : 0;
+// Hands the band just drawn in the back buffer to the X server; false if it
+// will not show it.
+bool put_band_on_strip(platform::window_handle window, int width, int height) {
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return platform::set_bottom_strip(window, pixels.data(), width, height);
 }
 
-void draw_kept_band(const status_band_cache& cache) {
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, cache.texture);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glBegin(GL_QUADS);
-    glTexCoord2i(0, 0);
-    glVertex2i(0, 0);
-    glTexCoord2i(1, 0);
-    glVertex2i(cache.width, 0);
-    glTexCoord2i(1, 1);
-    glVertex2i(cache.width, cache.height);
-    glTexCoord2i(0, 1);
-    glVertex2i(0, cache.height);
-    glEnd();
-}
-
-}  // namespace
-
-void draw_status_line(const std::string& text, status_band_cache& cache) {
-    GLint viewport[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const int width = viewport[2];
-    const int height = viewport[3];
-    if (width <= 0 || height <= 0) return;
-    const int band = std::min(band_height, height);
-
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_TEXTURE_BIT);
+// Draws in a pixel-exact orthographic view of the whole window, and puts
+// back what it changed.
+template <typename Draw>
+void in_window_pixels(int width, int height, Draw draw) {
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_PIXEL_MODE_BIT | GL_VIEWPORT_BIT);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glViewport(0, 0, width, height);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
@@ -123,19 +101,30 @@ void draw_status_line(const std::string& text, status_band_cache& cache) {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-
-    if (cache.texture != 0 && cache.text == text && cache.width == width && cache.height == band) {
-        draw_kept_band(cache);
-    } else {
-        while (glGetError() != GL_NO_ERROR) {
-        }
-        draw_band_with_text(text, width, band);
-        keep_band(cache, text, width, band);
-    }
-
+    draw();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
+    glPopClientAttrib();
     glPopAttrib();
+}
+
+}  // namespace
+
+void draw_status_line(platform::window_handle window, const std::string& text, int width,
+                      int height, status_band_cache& cache) {
+    if (width <= 0 || height <= 0) return;
+    const int band = std::min(band_height, height);
+    const bool unchanged = cache.text == text && cache.width == width && cache.height == band;
+    if (unchanged && cache.on_strip) return;
+
+    in_window_pixels(width, height, [&] {
+        draw_band_with_text(text, width, band);
+        if (unchanged) return;
+        cache.text = text;
+        cache.width = width;
+        cache.height = band;
+        cache.on_strip = put_band_on_strip(window, width, band);
+    });
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/window.h"
 #include "task_state/task_state.h"
 
 // The text shown while no valid state has been read.
@@ -17,16 +18,18 @@ std::string status_line_text(const task_state& state);
 // malformed character.
 std::string printable_ascii(const std::string& text);
 
-// The band as last drawn, kept as a texture of the current GL context: the
-// text changes about once a second, and drawing it character by character
-// costs more than the rest of the frame.
+// The band as last drawn. The text changes about once a second, and drawing
+// it character by character costs more than the rest of the frame, so it is
+// drawn once and handed to the X server as the window's bottom strip; only if
+// the server will not take it is the band drawn with every frame.
 struct status_band_cache {
     std::string text;
     int width = 0;
     int height = 0;
-    unsigned int texture = 0;  // 0 until the band has been drawn once
+    bool on_strip = false;
 };
 
-// Draws the line in a dark band along the bottom of the viewport, leaving the
-// GL state (matrices, enables, colour, texture) as it found it.
-void draw_status_line(const std::string& text, status_band_cache& cache);
+// Shows the line in a dark band along the bottom of a width x height window,
+// leaving the GL state (matrices, enables, colour) as it found it.
+void draw_status_line(platform::window_handle window, const std::string& text, int width,
+                      int height, status_band_cache& cache);

@@ -7,10 +7,9 @@
 // carry their Windows numbers; X events become them in the event pump that
 // each display connection adds to the message loop.
 //
-// Not provided: child windows, menus, icons, other brushes than black. A
-// window manager is asked, by its EWMH conventions, for the frame it will
-// add and for full screen (x11_window_manager.cpp); with none a window's
-// outer rectangle is its client area.
+// Not provided: child windows (but for a bottom strip, below), menus, icons, other brushes than
+// black. A window manager is asked, by its EWMH conventions, for the frame it will add and for full
+// screen (x11_window_manager.cpp); with none a window's outer rectangle is its client area.
 #pragma once
 
 #include <cstdint>
@@ -142,6 +141,16 @@ int get_device_caps(dc_handle dc, device_cap index);
 dc_handle begin_paint(window_handle window);
 void end_paint(window_handle window);
 void fill_rect_black(dc_handle dc, const rect& area);
+
+// A picture along the bottom of a window, full width, that the X server keeps
+// and paints by itself (a child window with it as background), so that a line
+// that changes now and then costs the window's GL frames nothing. The pixels
+// are RGBA bytes, rows from the bottom up, as glReadPixels gives them. A new
+// call replaces the picture and places the strip again for the window's
+// present height; the strip keeps to the bottom when the window is resized.
+// False when the server cannot show it: the window then has no strip.
+bool set_bottom_strip(window_handle window, const std::uint8_t* rgba_rows_bottom_up, int width,
+                      int height);
 
 // ---- compositions of the calls above, for the host and the companion ----
 

@@ -84,6 +84,8 @@ struct window {
     int width = 0;  // client size last reported in WM_SIZE
     int height = 0;
     device_context dc;
+    // The child window of set_bottom_strip, once there is one; it goes with its parent.
+    ::Window bottom_strip = None;
 };
 
 struct gl_context {

@@ -221,6 +221,12 @@ bool status_band_has_text(const picture& frame) {
     return count.white > 50 && count.black > count.white;
 }
 
+bool status_band_is_whole(const picture& frame) {
+    const band_count count = count_band(frame);
+    const long band_pixels = static_cast<long>(frame.width) * std::min(frame.height, band_height);
+    return count.black + count.white == band_pixels;
+}
+
 std::string describe(const std::optional<picture>& frame) {
     if (!frame) return "no picture of the window\n";
     const band_count count = count_band(*frame);

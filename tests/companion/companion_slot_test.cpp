@@ -98,6 +98,33 @@ TEST_F(CompanionInSlot, ShowsTheSceneTitledByTheTaskWithAStatusLineThatFollowsIt
     EXPECT_EQ(companion->log().find(waiting_line), std::string::npos) << companion->log();
 }
 
+// The line is kept by the X server apart from the GL frames: it must follow
+// the window's bottom edge and width as the window grows and shrinks.
+TEST_F(CompanionInSlot, KeepsTheStatusLineAlongTheBottomAsTheWindowIsResized) {
+    test_slot slot;
+    slot.publish(live_task_state(app_name, "Ada Lovelace"));
+    auto companion = start(slot);
+    auto window = wait_for_window(display, app_name, 10);
+    ASSERT_TRUE(window) << companion->log();
+    const auto whole_band = [](const picture& p) {
+        return shows_scene(p) && status_band_has_text(p) && status_band_is_whole(p);
+    };
+    ASSERT_TRUE(wait_for_picture(display, *window, whole_band, 10)) << companion->log();
+
+    for (const auto& size :
+         {std::make_pair(900, 700), std::make_pair(900, 400), std::make_pair(420, 300)}) {
+        // At the origin, so that the grown window stays on the screen to be read.
+        XMoveResizeWindow(display, window->xid, 0, 0, static_cast<unsigned>(size.first),
+                          static_cast<unsigned>(size.second));
+        XSync(display, False);
+        window->width = size.first;
+        window->height = size.second;
+        const auto resized = wait_for_picture(display, *window, whole_band, 5);
+        EXPECT_TRUE(resized && whole_band(*resized))
+            << size.first << "x" << size.second << ": " << describe(resized) << companion->log();
+    }
+}
+
 TEST_F(CompanionInSlot, WaitsUnderTheDefaultTitleUntilAStateComesThenTakesItsName) {
     test_slot slot;
     auto companion = start(slot);
