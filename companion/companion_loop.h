@@ -1,4 +1,4 @@
-// The companion's one thread: a 30 ms tick that looks at the slot a few times
+// The companion's one thread: a 34 ms tick that looks at the slot a few times
 // a second, ends the companion when its task is over, and draws at most 30
 // frames a second: the scene (or the poster), then the status line.
 #pragma once

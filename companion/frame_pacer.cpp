@@ -13,8 +13,11 @@ bool frame_due(frame_pacer& pacer, double now) {
     // After a stall the pace starts afresh rather than catching up.
     if (now - pacer.next_frame > frame_interval) pacer.next_frame = now;
     pacer.next_frame += frame_interval;
-    pacer.recent[pacer.oldest] = now;
+    return true;
+}
+
+void note_frame_shown(frame_pacer& pacer, double shown_at) {
+    pacer.recent[pacer.oldest] = shown_at;
     pacer.oldest = (pacer.oldest + 1) % pacer.recent.size();
     if (pacer.oldest == 0) pacer.recent_filled = true;
-    return true;
 }

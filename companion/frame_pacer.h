@@ -1,4 +1,4 @@
-// At most 30 frames in any second, spread evenly over the 30 ms ticks.
+// At most 30 frames in any second, spread evenly over the ticks.
 #pragma once
 
 #include <array>
@@ -9,12 +9,16 @@ constexpr int max_frames_per_second = 30;
 struct frame_pacer {
     // When the next frame may come, keeping the pace even.
     double next_frame = 0;
-    // The times of the last 30 frames, oldest at `oldest`: a frame comes only
-    // a whole second after the one 30 frames before it.
+    // When the last 30 frames were shown, oldest at `oldest`: a frame comes
+    // only a whole second after the one 30 frames before it was shown.
     std::array<double, max_frames_per_second> recent{};
     std::size_t oldest = 0;
     bool recent_filled = false;
 };
 
-// Whether a frame may be drawn at monotonic time now; counts it when it may.
+// Whether a frame may be drawn at monotonic time now; keeps the pace when it may.
 bool frame_due(frame_pacer& pacer, double now);
+// Counts a frame once it has been shown (its buffers swapped), at monotonic
+// time shown_at: a frame slow to draw must not let the next ones crowd the
+// second after it.
+void note_frame_shown(frame_pacer& pacer, double shown_at);
