@@ -6,7 +6,6 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -77,8 +76,8 @@ void draw_band_with_text(const std::string& text, int width, int height) {
 // Hands the band just drawn in the back buffer to the X server; false if it
 // will not show it.
 bool put_band_on_strip(platform::window_handle window, int width, int height) {
+    // Rows of RGBA bytes need no padding whatever the pack alignment.
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     return platform::set_bottom_strip(window, pixels.data(), width, height);
 }
@@ -87,8 +86,7 @@ bool put_band_on_strip(platform::window_handle window, int width, int height) {
 // back what it changed.
 template <typename Draw>
 void in_window_pixels(int width, int height, Draw draw) {
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_PIXEL_MODE_BIT | GL_VIEWPORT_BIT);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_VIEWPORT_BIT);
     glViewport(0, 0, width, height);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
@@ -106,7 +104,6 @@ void in_window_pixels(int width, int height, Draw draw) {
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
-    glPopClientAttrib();
     glPopAttrib();
 }
 

@@ -7,9 +7,11 @@
 // carry their Windows numbers; X events become them in the event pump that
 // each display connection adds to the message loop.
 //
-// Not provided: child windows (but for a bottom strip, below), menus, icons, other brushes than
-// black. A window manager is asked, by its EWMH conventions, for the frame it will add and for full
-// screen (x11_window_manager.cpp); with none a window's outer rectangle is its client area.
+// Not provided: child windows (but for a bottom strip, below), menus, icons,
+// other brushes than black. A window manager is asked, by its EWMH
+// conventions, for the frame it will add and for full screen
+// (x11_window_manager.cpp); with none a window's outer rectangle is its
+// client area.
 #pragma once
 
 #include <cstdint>

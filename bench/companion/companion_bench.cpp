@@ -57,13 +57,20 @@ constexpr double host_settling_seconds = 0.3;
 // After SIGCONT the companion's timer and pacer start afresh.
 constexpr double companion_settling_seconds = 0.5;
 
-struct tally {
+// What one round measured, or the sum of several.
+struct usage {
     double cpu_seconds = 0;
     long frames = 0;
     double elapsed = 0;
 
     double frames_per_second() const { return elapsed > 0 ? frames / elapsed : 0; }
     double cpu_ms_per_frame() const { return frames ? 1000 * cpu_seconds / frames : 0; }
+    usage& operator+=(const usage& other) {
+        cpu_seconds += other.cpu_seconds;
+        frames += other.frames;
+        elapsed += other.elapsed;
+        return *this;
+    }
 };
 
 // Processor time of all of a process's threads, Mesa's rasteriser threads
@@ -88,19 +95,13 @@ struct ratio_range {
     double most = 0;
 };
 
-struct round_result {
-    double cpu_seconds;
-    long frames;
-    double elapsed;
-};
-
 template <typename Done>
 void run_messages_until(Done done) {
     platform::message msg;
     while (!done() && platform::get_message(msg)) platform::dispatch_message(msg);
 }
 
-round_result host_round(double seconds) {
+usage host_round(double seconds) {
     // The throttle would count the companion's turn as frames owed, and draw
     // at every tick until they were paid.
     host_state.render_throttle.last_render_check_time = dtime();
@@ -110,8 +111,8 @@ round_result host_round(double seconds) {
     const double cpu_before = process_cpu_seconds(getpid());
     const double start = dtime();
     run_messages_until([&] { return dtime() > start + seconds; });
-    return round_result{process_cpu_seconds(getpid()) - cpu_before, host_swaps - swaps_before,
-                        dtime() - start};
+    return usage{process_cpu_seconds(getpid()) - cpu_before, host_swaps - swaps_before,
+                 dtime() - start};
 }
 
 swap_record* map_record(const std::string& path) {
@@ -195,15 +196,15 @@ bool start_companion(companion_run& run, const std::string& companion, const std
     return true;
 }
 
-round_result companion_round(companion_run& run, double seconds) {
+usage companion_round(companion_run& run, double seconds) {
     kill(run.pid, SIGCONT);
     publish_for(run, companion_settling_seconds);
     const long swaps_before = run.record->swaps.load();
     const double cpu_before = process_cpu_seconds(run.pid);
     const double start = dtime();
     publish_for(run, seconds);
-    const round_result result{process_cpu_seconds(run.pid) - cpu_before,
-                              run.record->swaps.load() - swaps_before, dtime() - start};
+    const usage result{process_cpu_seconds(run.pid) - cpu_before,
+                       run.record->swaps.load() - swaps_before, dtime() - start};
     kill(run.pid, SIGSTOP);
     return result;
 }
@@ -215,16 +216,6 @@ void stop_companion(companion_run& run) {
     }
     if (!run.counter_path.empty()) unlink(run.counter_path.c_str());
     if (!run.slot.empty()) std::system(("rm -rf '" + run.slot + "'").c_str());
-}
-
-void add(tally& total, const round_result& round) {
-    total.cpu_seconds += round.cpu_seconds;
-    total.frames += round.frames;
-    total.elapsed += round.elapsed;
-}
-
-double ms_per_frame(const round_result& round) {
-    return round.frames ? 1000 * round.cpu_seconds / round.frames : 0;
 }
 
 }  // namespace
@@ -248,16 +239,16 @@ int main(int argc, char** argv) {
         return 1;
     }
     const long first_swap = run.record->swaps.load();
-    tally host;
-    tally companion;
+    usage host;
+    usage companion;
     ratio_range range;
     for (int round = 0; round < rounds; ++round) {
-        const round_result host_part = host_round(round_seconds);
-        const round_result companion_part = companion_round(run, round_seconds);
-        add(host, host_part);
-        add(companion, companion_part);
-        if (ms_per_frame(host_part) > 0) {
-            const double ratio = ms_per_frame(companion_part) / ms_per_frame(host_part);
+        const usage host_part = host_round(round_seconds);
+        const usage companion_part = companion_round(run, round_seconds);
+        host += host_part;
+        companion += companion_part;
+        if (host_part.cpu_ms_per_frame() > 0) {
+            const double ratio = companion_part.cpu_ms_per_frame() / host_part.cpu_ms_per_frame();
             range.least = std::min(range.least, ratio);
             range.most = std::max(range.most, ratio);
         }
