@@ -8,6 +8,7 @@
 #include "companion/companion_state.h"
 #include "companion/companion_window.h"
 #include "companion/screensaver_embedding.h"
+#include "companion/shown_text.h"
 #include "companion/state_watch.h"
 #include "companion/status_line.h"
 #include "platform/message_loop.h"
@@ -44,7 +45,7 @@ void log_change_of_view(companion_state_type& s) {
         std::fprintf(stderr, "graphics companion: showing the task of process %ld\n",
                      s.watch.latest.writer_pid);
     } else {
-        std::fprintf(stderr, "graphics companion: %s\n", waiting_for_the_task);
+        std::fputs("graphics companion: waiting for the task\n", stderr);
     }
 }
 
@@ -80,8 +81,8 @@ void draw_frame(companion_state_type& s) {
     app_graphics_draw_frame(width, height, dtime());
     draw_status_line(
         s.window,
-        s.watch.latest_is_current ? status_line_text(s.watch.latest) : waiting_for_the_task, width,
-        height, s.status_band);
+        s.watch.latest_is_current ? status_line_text(s.watch.latest) : waiting_for_the_task(),
+        width, height, s.status_band);
     platform::swap_buffers(s.window_dc);
     note_frame_shown(s.pacer, monotonic_seconds());
 }

@@ -15,6 +15,15 @@ packages=(
   openbox metacity weston xwayland
   boinc-client boinc-screensaver
   imagemagick fonts-dejavu-core
+  libfontconfig-dev libfreetype-dev libfribidi-dev
+  libpng-dev libbrotli-dev libexpat1-dev libbz2-dev zlib1g-dev
+  # HarfBuzz's headers and library for the tests' reference rendering only:
+  # the companion opens libharfbuzz.so.0 at run time and never links it.
+  libharfbuzz-dev
+  # The scripts the status line's tests draw: CJK, Devanagari (DejaVu Sans
+  # has Latin, Greek, Cyrillic, Arabic and Hebrew).
+  fonts-wqy-microhei fonts-lohit-deva
+  gettext locales
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -30,6 +39,13 @@ if ((${#missing[@]})); then
   if command -v systemctl >/dev/null && systemctl is-active --quiet boinc-client 2>/dev/null; then
     $sudo_cmd systemctl stop boinc-client || true
   fi
+fi
+
+# The German run of the companion needs the locale.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=sudo
+  $sudo_cmd localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi
 
 cmake -S "$root" -B "$build" "$@" >/dev/null

@@ -75,8 +75,9 @@ bool shows_shipped_poster(const picture& frame);
 // The status band's white text pixels, row by row: equal bands show the same text.
 std::vector<bool> status_text_pixels(const picture& frame);
 bool status_band_has_text(const picture& frame);
-// The band's rows hold nothing but the band's black and white: it lies along
-// the bottom and spans the window, with no scene showing through.
+// The band's rows hold nothing but the band's black, white and the greys of
+// the text's edges: it lies along the bottom and spans the window, with no
+// scene showing through.
 bool status_band_is_whole(const picture& frame);
 // The measures above, for a failure's message.
 std::string describe(const std::optional<picture>& frame);
