@@ -79,10 +79,10 @@ void draw_frame(companion_state_type& s) {
     const int height = client.bottom - client.top;
     follow_poster_phase(s);
     app_graphics_draw_frame(width, height, dtime());
-    draw_status_line(
-        s.window,
-        s.watch.latest_is_current ? status_line_text(s.watch.latest) : waiting_for_the_task(),
-        width, height, s.status_band);
+    draw_status_line(s.window,
+                     s.watch.latest_is_current ? status_line_text(s.watch.latest, s.words)
+                                               : waiting_for_the_task(s.words),
+                     width, height, s.status_band);
     platform::swap_buffers(s.window_dc);
     note_frame_shown(s.pacer, monotonic_seconds());
 }
@@ -100,6 +100,7 @@ void companion_tick(double now) {
 int run_companion(companion_display display, int argc, char** argv) {
     companion_state_type& s = companion_state;
     s.display = display;
+    s.words = desktop_words();
     // The first look names the window before it opens.
     look_at_slot_if_due(s, monotonic_seconds());
     if (!open_companion_window()) return 1;

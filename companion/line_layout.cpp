@@ -79,13 +79,14 @@ std::vector<text_run> split_into_runs(const std::u32string& text, const bidi_ana
 // Rule L2: from the highest level down to the lowest odd one, each stretch
 // of runs at that level or above turns round.
 void order_runs_visually(std::vector<text_run>& runs) {
-    FriBidiLevel highest = 0;
-    FriBidiLevel lowest_odd = 255;
+    // FriBidiLevel is a signed char: the bounds are kept as int.
+    int highest = 0;
+    int lowest_odd = 1000;
     for (const text_run& run : runs) {
-        highest = std::max(highest, run.level);
-        if (run.level % 2 == 1) lowest_odd = std::min(lowest_odd, run.level);
+        highest = std::max(highest, static_cast<int>(run.level));
+        if (run.level % 2 == 1) lowest_odd = std::min(lowest_odd, static_cast<int>(run.level));
     }
-    for (int level = highest; level >= lowest_odd && level > 0; --level) {
+    for (int level = highest; level >= lowest_odd; --level) {
         for (auto start = runs.begin(); start != runs.end();) {
             if (start->level < level) {
                 ++start;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "companion/companion_words.h"
 #include "companion/text_band.h"
 #include "platform/window.h"
 #include "task_state/task_state.h"
@@ -20,12 +21,14 @@ constexpr char status_text_family[] = "sans-serif";
 constexpr std::size_t longest_shown_name = 48;
 
 // The text shown while no valid state has been read.
-const char* waiting_for_the_task();
+std::string waiting_for_the_task(const companion_words& words);
 
-// The line for a state, in UTF-8. The name is shown as shown_name() makes it
-// and set apart as a first-strong isolate (U+2068 ... U+2069), so that
-// whatever direction or bidi controls it holds, the rest keeps its order.
-std::string status_line_text(const task_state& state);
+// The line for a state, in UTF-8 and in the words' language: the name, the
+// share done, the processor time in hours, minutes and seconds, the run
+// state. The name is shown as shown_name() makes it and set apart as a
+// first-strong isolate (U+2068 ... U+2069), so that whatever direction or
+// bidi controls it holds, the rest keeps its order.
+std::string status_line_text(const task_state& state, const companion_words& words);
 
 // The band as last drawn. The text changes about once a second, so it is
 // drawn once and handed to the X server as the window's bottom strip; only if

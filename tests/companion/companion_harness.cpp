@@ -103,14 +103,20 @@ std::string test_slot::listing() const {
 }
 
 running_companion::running_companion(const std::string& slot, const std::string& display,
-                                     const std::vector<std::string>& arguments)
+                                     const std::vector<std::string>& arguments,
+                                     const zf_test::environment_changes& extra_environment)
     : process_(
           [&] {
               std::vector<std::string> argv{companion_path()};
               argv.insert(argv.end(), arguments.begin(), arguments.end());
               return argv;
           }(),
-          slot, zf_test::with_display(display)) {
+          slot,
+          [&] {
+              zf_test::environment_changes environment = zf_test::with_display(display);
+              for (const auto& [name, value] : extra_environment) environment[name] = value;
+              return environment;
+          }()) {
     process_.close_input();
 }
 

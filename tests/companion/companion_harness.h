@@ -43,8 +43,10 @@ class test_slot {
 // The companion run in a slot on a display, with its arguments.
 class running_companion {
   public:
+    // extra_environment is set over the display's, as the desktop sets it.
     running_companion(const std::string& slot, const std::string& display,
-                      const std::vector<std::string>& arguments = {});
+                      const std::vector<std::string>& arguments = {},
+                      const zf_test::environment_changes& extra_environment = {});
     zf_test::running_process& process() { return process_; }
     // Waits for it to end; its exit status, or -1 when it did not end in time.
     int status_after(double seconds);

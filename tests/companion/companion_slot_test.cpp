@@ -3,6 +3,7 @@
 // ends by itself.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+#include "companion/status_line.h"
 #include "tests/companion/companion_harness.h"
 #include "tests/support/case_names.h"
 #include "tests/support/private_x_server.h"
@@ -100,6 +102,54 @@ TEST_F(CompanionInSlot, ShowsTheSceneTitledByTheTaskWithAStatusLineThatFollowsIt
 
 // The line is kept by the X server apart from the GL frames: it must follow
 // the window's bottom edge and width as the window grows and shrinks.
+bool has_locale(const char* name) {
+    const locale_t locale = newlocale(LC_ALL_MASK, name, static_cast<locale_t>(nullptr));
+    if (locale) freelocale(locale);
+    return locale != static_cast<locale_t>(nullptr);
+}
+
+// The band's pixels in the window, against the expected line drawn as the
+// companion draws it (the drawing itself is checked against the text
+// libraries in status_text_test).
+long pixels_off_the_line(const picture& frame, const band_picture& expected) {
+    long off = 0;
+    const int top = frame.height - expected.height;
+    for (int y = 0; y < expected.height; ++y) {
+        for (int x = 0; x < expected.width && x < frame.width; ++x) {
+            const std::uint32_t grey = expected.grey_at(x, y);
+            off += frame.at(x, top + y) != (grey << 16 | grey << 8 | grey);
+        }
+    }
+    return off;
+}
+
+TEST_F(CompanionInSlot, SpeaksTheDesktopsLanguage) {
+    ZF_REQUIRE_REAL_PART(has_locale("de_DE.UTF-8"),
+                         "no de_DE.UTF-8 locale (scripts/setup.sh generates it)");
+    test_slot slot;
+    task_state state = live_task_state(app_name, "Jürgen");
+    state.fraction_done = 0.4567;
+    state.cpu_time = 3725.4;
+    slot.publish(state);
+    auto companion = std::make_unique<running_companion>(
+        slot.path(), server->name(), std::vector<std::string>{},
+        zf_test::environment_changes{{"LANG", "de_DE.UTF-8"},
+                                     {"LC_ALL", std::nullopt},
+                                     {"LC_MESSAGES", std::nullopt},
+                                     {"LC_NUMERIC", std::nullopt},
+                                     {"LANGUAGE", std::nullopt}});
+    const auto window = wait_for_window(display, app_name, 10);
+    ASSERT_TRUE(window) << companion->log();
+    const band_picture german = draw_status_band(
+        "\u2068Jürgen\u2069  45,7 % erledigt  1 Stunde 2 Minuten 5 Sekunden Rechenzeit  läuft",
+        window->width, window->height);
+    const auto shown = wait_for_picture(
+        display, *window, [&](const picture& p) { return pixels_off_the_line(p, german) == 0; },
+        10);
+    ASSERT_TRUE(shown) << companion->log();
+    EXPECT_EQ(pixels_off_the_line(*shown, german), 0);
+}
+
 TEST_F(CompanionInSlot, KeepsTheStatusLineAlongTheBottomAsTheWindowIsResized) {
     test_slot slot;
     slot.publish(live_task_state(app_name, "Ada Lovelace"));

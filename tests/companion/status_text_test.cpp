@@ -22,6 +22,7 @@
 namespace {
 
 constexpr int band_width = 1000;
+const companion_words english;
 
 // A stretch of the expected line in one font and one direction, in the order
 // of its characters; the stretches are listed from left to right.
@@ -161,7 +162,7 @@ task_state line_state(const std::string& user_name) {
     return state;
 }
 
-const char rest_of_line[] = "  45.7% done  1:02:05 processor time  running";
+const char rest_of_line[] = "  45.7% done  1 hour 2 minutes 5 seconds processor time  running";
 const char dejavu[] = "DejaVu Sans";
 
 struct script_case {
@@ -184,7 +185,7 @@ TEST_P(StatusLineScripts, BandIsTheLibrariesOwnRenderingOfTheLine) {
     const bool drawn = reference.draw(expected, missing);
     ZF_REQUIRE_REAL_PART(drawn, "font " + missing + " is not installed (scripts/setup.sh)");
     const band_picture band =
-        draw_status_band(status_line_text(line_state(c.user_name)), band_width, 600);
+        draw_status_band(status_line_text(line_state(c.user_name), english), band_width, 600);
     ASSERT_EQ(band.width, band_width);
     ASSERT_EQ(band.height, status_band_height);
     EXPECT_EQ(differences(band, reference), "");
@@ -198,6 +199,10 @@ INSTANTIATE_TEST_SUITE_P(
         script_case{"cyrillic", "Дмитрий Иванов", {{dejavu, "Дмитрий Иванов"}}},
         script_case{"greek", "Νίκος Καζαντζάκης", {{dejavu, "Νίκος Καζαντζάκης"}}},
         script_case{"chinese", "李明", {{"WenQuanYi Micro Hei", "李明"}}},
+        // Runs of two fonts inside one left-to-right name keep their order.
+        script_case{"chinese_between_latin",
+                    "Li李明Ming",
+                    {{dejavu, "Li"}, {"WenQuanYi Micro Hei", "李明"}, {dejavu, "Ming"}}},
         script_case{"japanese", "さくら 山田", {{"WenQuanYi Micro Hei", "さくら 山田"}}},
         script_case{"arabic_right_to_left", "محمد علي", {{dejavu, "محمد علي", true}}},
         script_case{"hebrew_right_to_left", "דוד כהן", {{dejavu, "דוד כהן", true}}},
@@ -228,9 +233,9 @@ TEST(StatusLineBidi, ControlsInANameCannotMoveTheRestOfTheLine) {
     };
     for (const auto& [hostile, plain] : names) {
         const band_picture with_controls =
-            draw_status_band(status_line_text(line_state(hostile)), band_width, 600);
+            draw_status_band(status_line_text(line_state(hostile), english), band_width, 600);
         const band_picture without =
-            draw_status_band(status_line_text(line_state(plain)), band_width, 600);
+            draw_status_band(status_line_text(line_state(plain), english), band_width, 600);
         reference_band name_only;
         std::string missing;
         ASSERT_TRUE(name_only.draw({{dejavu, "abc"}}, missing)) << missing;
@@ -242,17 +247,18 @@ TEST(StatusLineBidi, ControlsInANameCannotMoveTheRestOfTheLine) {
                 differing += with_controls.grey_at(x, y) != without.grey_at(x, y);
         }
         EXPECT_EQ(differing, 0) << "name " << encode_utf8(decode_utf8(hostile)).size()
-                                << " bytes: " << status_line_text(line_state(hostile));
+                                << " bytes: " << status_line_text(line_state(hostile), english);
     }
 }
 
 TEST(StatusLineText, IsolatesTheNameAndBoundsItsLength) {
     task_state state = line_state("Ada Lovelace");
-    EXPECT_EQ(status_line_text(state),
-              "\u2068Ada Lovelace\u2069  45.7% done  1:02:05 processor time  running");
+    EXPECT_EQ(status_line_text(state, english),
+              "\u2068Ada Lovelace\u2069  45.7% done  1 hour 2 minutes 5 seconds processor time  "
+              "running");
     state.suspended = true;
     state.user_name = std::string(300, 'x') + "\u2069";
-    const std::u32string line = decode_utf8(status_line_text(state));
+    const std::u32string line = decode_utf8(status_line_text(state, english));
     ASSERT_EQ(line.substr(0, 1), U"\u2068");
     EXPECT_EQ(line.substr(longest_shown_name, 2), U"\u2026\u2069");
     EXPECT_EQ(line.find(U'\u2069'), longest_shown_name + 1);
@@ -260,7 +266,8 @@ TEST(StatusLineText, IsolatesTheNameAndBoundsItsLength) {
     state.finished = true;
     state.fraction_done = 2;
     state.cpu_time = 1e300;
-    EXPECT_EQ(status_line_text(state), "100.0% done  99999:59:59 processor time  finished");
+    EXPECT_EQ(status_line_text(state, english),
+              "100.0% done  99999 hours 59 minutes 59 seconds processor time  finished");
 }
 
 struct utf8_case {
