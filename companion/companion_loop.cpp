@@ -54,6 +54,7 @@ void look_at_slot_if_due(companion_state_type& s, double now) {
     s.next_look = now + slot_look_interval;
     note_slot_look(s.watch, look_at_slot(), now);
     keep_embedded_window_mapped(s.window);
+    if (embedder_gone(s.window, s.embedding)) end_companion(0, "the screensaver's window is gone");
     log_change_of_view(s);
     if (s.watch.latest_is_current) set_companion_title(title_for(s.watch.latest));
 }

@@ -8,6 +8,7 @@
 #include "companion/companion_arguments.h"
 #include "companion/companion_words.h"
 #include "companion/frame_pacer.h"
+#include "companion/screensaver_embedding.h"
 #include "companion/state_watch.h"
 #include "companion/status_line.h"
 #include "platform/window.h"
@@ -31,6 +32,8 @@ struct companion_state_type {
     // Whether the last look showed a task, once it has been logged.
     bool view_logged = false;
     bool showing_task = false;
+    // The screensaver's window that took ours in, if one did.
+    embedding_watch embedding;
     // The words of the desktop's language, read once at start.
     companion_words words;
     // The status line's band as last drawn.

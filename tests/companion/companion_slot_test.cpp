@@ -150,6 +150,66 @@ TEST_F(CompanionInSlot, SpeaksTheDesktopsLanguage) {
     EXPECT_EQ(pixels_off_the_line(*shown, german), 0);
 }
 
+// How the screensaver's window goes: destroyed with the companion's window
+// inside it, or its client gone with the companion's window in its save-set,
+// which puts that window back on the root.
+enum class embedder_end { destroyed, client_gone_with_save_set };
+
+struct embedder_case {
+    std::string name;
+    embedder_end end;
+};
+
+void PrintTo(const embedder_case& c, std::ostream* out) { *out << c.name; }
+
+class CompanionEmbedded : public testing::WithParamInterface<embedder_case>,
+                          public CompanionInSlot {};
+
+// Takes the window in as boincscr does: into a full-screen window of its own,
+// then override-redirect.
+Window embed_as_screensaver(Display* embedder, Window companion_window) {
+    const Window root = DefaultRootWindow(embedder);
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    const Window holder =
+        XCreateWindow(embedder, root, 0, 0, 1024, 768, 0, CopyFromParent, InputOutput,
+                      CopyFromParent, CWOverrideRedirect, &attributes);
+    XMapWindow(embedder, holder);
+    XAddToSaveSet(embedder, companion_window);
+    XReparentWindow(embedder, companion_window, holder, 0, 0);
+    XChangeWindowAttributes(embedder, companion_window, CWOverrideRedirect, &attributes);
+    XSync(embedder, False);
+    return holder;
+}
+
+TEST_P(CompanionEmbedded, EndsWithStatusZeroWhenTheScreensaversWindowGoes) {
+    test_slot slot;
+    slot.publish(live_task_state(app_name, "Ada"));
+    auto companion = start(slot);
+    const auto window = wait_for_window(display, app_name, 10);
+    ASSERT_TRUE(window) << companion->log();
+    Display* embedder = XOpenDisplay(server->name().c_str());
+    ASSERT_NE(embedder, nullptr);
+    const Window holder = embed_as_screensaver(embedder, window->xid);
+    // Embedded, it goes on: a few looks at the slot.
+    EXPECT_EQ(companion->status_after(1.0), -1) << companion->log();
+
+    if (GetParam().end == embedder_end::destroyed) {
+        XDestroyWindow(embedder, holder);
+        XSync(embedder, False);
+    }
+    XCloseDisplay(embedder);
+    EXPECT_EQ(companion->status_after(1.0), 0) << companion->log();
+    EXPECT_NE(companion->log().find("the screensaver's window is gone"), std::string::npos)
+        << companion->log();
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, CompanionEmbedded,
+                         testing::Values(embedder_case{"destroyed", embedder_end::destroyed},
+                                         embedder_case{"client gone with save set",
+                                                       embedder_end::client_gone_with_save_set}),
+                         zf_test::by_case_name());
+
 TEST_F(CompanionInSlot, KeepsTheStatusLineAlongTheBottomAsTheWindowIsResized) {
     test_slot slot;
     slot.publish(live_task_state(app_name, "Ada Lovelace"));
