@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "companion/harfbuzz_library.h"
 #include "companion/line_fonts.h"
@@ -12,8 +13,19 @@
 
 namespace {
 
+// A host without fontconfig's configuration or any outline font still gets
+// the band, empty, and one line on standard error that says why.
 line_fonts& status_fonts() {
     static line_fonts fonts(status_text_family, status_text_pixel_size, host_harfbuzz());
+    static const bool said = [] {
+        if (!fonts.usable())
+            std::fputs(
+                "graphics companion: fontconfig found no outline font; the status line "
+                "is left empty\n",
+                stderr);
+        return true;
+    }();
+    (void)said;
     return fonts;
 }
 
