@@ -14,7 +14,8 @@ packages=(
   xvfb xauth x11-utils libgl1-mesa-dri
   openbox metacity icewm fvwm weston xwayland
   boinc-client boinc-screensaver
-  imagemagick fonts-dejavu-core
+  imagemagick fonts-dejavu-core locales
+  debootstrap qemu-user patchelf binutils
   libfontconfig-dev libfreetype-dev libfribidi-dev
   libpng-dev libbrotli-dev libexpat1-dev libbz2-dev zlib1g-dev
   # HarfBuzz's headers and library for the tests' reference rendering only:
@@ -23,7 +24,7 @@ packages=(
   # The scripts the status line's tests draw: CJK, Devanagari (DejaVu Sans
   # has Latin, Greek, Cyrillic, Arabic and Hebrew).
   fonts-wqy-microhei fonts-lohit-deva
-  gettext locales
+  gettext
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -41,11 +42,13 @@ if ((${#missing[@]})); then
   fi
 fi
 
-# The German run of the companion needs the locale.
-if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+# The locale with a decimal comma that the tests of locale-independent
+# formats use, and in which the companion's German run speaks.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   sudo_cmd=""
   [ "$(id -u)" -eq 0 ] || sudo_cmd=sudo
-  $sudo_cmd localedef -i de_DE -f UTF-8 de_DE.UTF-8
+  $sudo_cmd sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  $sudo_cmd locale-gen >/dev/null
 fi
 
 cmake -S "$root" -B "$build" "$@" >/dev/null
