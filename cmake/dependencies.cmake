@@ -20,23 +20,11 @@ find_package(JPEG REQUIRED)
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-# The companion's text: fontconfig, FreeType and FriBiDi. A shipped build
-# (ZF_SHIP) takes them and what they need from their static archives, since a
-# volunteer's host may have none of them; HarfBuzz, which Debian ships no
-# archive of, is opened at run time and never linked.
+# The companion's text: fontconfig, FreeType and FriBiDi, shared here; the
+# release build links their static archives (cmake/shipped_dependencies.cmake).
+# HarfBuzz is opened at run time and never linked.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(ZF_TEXT REQUIRED fontconfig freetype2 fribidi)
 add_library(zf_text_stack INTERFACE)
 target_include_directories(zf_text_stack SYSTEM INTERFACE ${ZF_TEXT_INCLUDE_DIRS})
-if(ZF_SHIP)
-  # The whole static closure as pkg-config --static lists it (expat, libpng,
-  # zlib, brotli, bzip2 where FreeType was built with it), between -Bstatic
-  # and -Bdynamic; libm is glibc's and stays shared.
-  set(zf_text_archives ${ZF_TEXT_STATIC_LIBRARIES})
-  list(REMOVE_ITEM zf_text_archives m)
-  target_link_libraries(zf_text_stack INTERFACE
-    -Wl,-Bstatic ${zf_text_archives} -Wl,-Bdynamic m)
-  target_link_directories(zf_text_stack INTERFACE ${ZF_TEXT_STATIC_LIBRARY_DIRS})
-else()
-  target_link_libraries(zf_text_stack INTERFACE ${ZF_TEXT_LINK_LIBRARIES})
-endif()
+target_link_libraries(zf_text_stack INTERFACE ${ZF_TEXT_LINK_LIBRARIES})
