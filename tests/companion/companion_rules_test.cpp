@@ -54,6 +54,18 @@ TEST(CompanionEndRules, FinishedEndsAfterShowingItBriefly) {
               end_reason::finished);
 }
 
+// The client clears a finished task's slot within a second; the companion
+// that saw the finish ends for it, not for an emptied slot.
+TEST(CompanionEndRules, AnEmptiedSlotAfterTheFinishIsTheFinish) {
+    state_watch_type watch;
+    task_state state = running_task(7);
+    state.finished = true;
+    note_slot_look(watch, valid_look(state), 10.0);
+    note_slot_look(watch, look_without_state(false, false), 10.25);
+    note_slot_look(watch, look_without_state(false, false), 10.5);
+    EXPECT_EQ(companion_end_reason(watch, 10.5, writer_alive), end_reason::finished);
+}
+
 // A task that keeps its sequence for long, as a suspended task's graphics
 // thread does not (it keeps publishing), ends the companion only once its
 // writer is gone (process_alive, below, tells a gone writer).
