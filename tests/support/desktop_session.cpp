@@ -273,19 +273,25 @@ bool shows_window_of_class(Display* d, ::Window parent_window, const char* name,
 // for it to go, and so does the desktop.
 bool desktop_session::wait_for_banner_to_go(double seconds) {
     const auto deadline = after(seconds);
-    XErrorHandler previous = XSetErrorHandler(ignore_x_error);
     bool gone = false;
     if (Display* d = XOpenDisplay(display_.c_str())) {
+        // A window that vanishes during a look reads as no banner: only two
+        // looks in a row without it count as gone.
         const auto shown = [&] {
-            return shows_window_of_class(d, DefaultRootWindow(d), "FvwmBanner", 3);
+            return query_foreign_windows(
+                d, [&] { return shows_window_of_class(d, DefaultRootWindow(d), "FvwmBanner", 3); });
         };
         // It comes a moment after the manager announces itself.
         const auto comes_by = after(3);
         while (!shown() && clock_type::now() < comes_by) pause_briefly();
-        while (!(gone = !shown()) && clock_type::now() < deadline) pause_briefly();
+        int looks_without = 0;
+        while (looks_without < 2 && clock_type::now() < deadline) {
+            looks_without = shown() ? 0 : looks_without + 1;
+            if (looks_without < 2) pause_briefly();
+        }
+        gone = looks_without >= 2;
         XCloseDisplay(d);
     }
-    XSetErrorHandler(previous);
     return gone;
 }
 
