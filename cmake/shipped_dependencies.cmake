@@ -54,7 +54,8 @@ zf_imported_library(JPEG::JPEG ${ZF_ARCHIVE_jpeg})
 # lacks (boinc-screensaver pulls in none of them): fontconfig, FreeType and
 # FriBiDi from their archives, with what they need in turn, in link order.
 # HarfBuzz, which Debian ships no archive of, is opened at run time only.
-foreach(archive fontconfig freetype fribidi expat png16 brotlidec brotlicommon bz2 z)
+# Debian 11's fontconfig (2.13.1) names its caches with libuuid.
+foreach(archive fontconfig uuid freetype fribidi expat png16 brotlidec brotlicommon bz2 z)
   zf_find_archive(ZF_ARCHIVE_${archive} ${archive})
 endforeach()
 find_path(ZF_FREETYPE_INCLUDE_DIR ft2build.h PATH_SUFFIXES freetype2 REQUIRED)
@@ -63,7 +64,8 @@ add_library(zf_text_stack INTERFACE IMPORTED GLOBAL)
 set_property(TARGET zf_text_stack PROPERTY INTERFACE_INCLUDE_DIRECTORIES
   ${ZF_FREETYPE_INCLUDE_DIR} ${ZF_FRIBIDI_INCLUDE_DIR})
 set_property(TARGET zf_text_stack PROPERTY INTERFACE_LINK_LIBRARIES
-  ${ZF_ARCHIVE_fontconfig} ${ZF_ARCHIVE_freetype} ${ZF_ARCHIVE_fribidi} ${ZF_ARCHIVE_expat}
+  ${ZF_ARCHIVE_fontconfig} ${ZF_ARCHIVE_uuid} ${ZF_ARCHIVE_freetype} ${ZF_ARCHIVE_fribidi}
+  ${ZF_ARCHIVE_expat}
   ${ZF_ARCHIVE_png16} ${ZF_ARCHIVE_brotlidec} ${ZF_ARCHIVE_brotlicommon} ${ZF_ARCHIVE_bz2}
   ${ZF_ARCHIVE_z} m)
 

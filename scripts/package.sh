@@ -38,6 +38,8 @@ done
 "$root/scripts/release/merge_app_info.sh" "$anonymous"/.app_info/*.xml >"$anonymous/app_info.xml"
 rm -rf "$anonymous/.app_info"
 
-"$root/scripts/release/check_runtime_policy.sh" "$root/packaging/runtime_policy.txt" \
-    "$outdir"/apps/*/*/*/zorvath_fold* "$anonymous"/zorvath_fold*[!g]
+# Every binary of the version, whatever its name: the ELF files.
+mapfile -t binaries < <(find "$outdir/apps" "$anonymous" -type f -exec sh -c \
+    'head -c 4 "$1" | grep -q "ELF"' sh {} \; -print)
+"$root/scripts/release/check_runtime_policy.sh" "$root/packaging/runtime_policy.txt" "${binaries[@]}"
 echo "package: application version for ${platforms[*]} laid out under $outdir"

@@ -18,7 +18,7 @@ fail() {
     failures=$((failures + 1))
 }
 
-mapfile -t shipped < <(find "$package" -type f -name 'zorvath_fold*' ! -name '*.jpg' ! -name '*.xml')
+mapfile -t shipped < <(find "$package" -type f -exec sh -c 'head -c 4 "$1" | grep -q ELF' sh {} \; -print)
 ((${#shipped[@]} >= 8)) || fail "expected the program, the companion and two libraries per platform, found ${#shipped[@]} files"
 "$check" "$policy" "${shipped[@]}" || fail "a shipped file breaks the policy"
 
