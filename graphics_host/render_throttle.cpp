@@ -1,13 +1,9 @@
 #include "graphics_host/render_throttle.h"
 
 #include "boinc_api.h"
-#include "graphics_host/host_state.h"
-#include "graphics_host/process_exit.h"
-#include "scene/app_graphics.h"
 #include "util.h"
 
-double max_frames_per_second = 30.0;
-double max_graphics_cpu_fraction = 0.5;
+render_limits_type render_limits;
 
 namespace {
 
@@ -22,9 +18,9 @@ double library_thread_cpu_time() {
     return cpu;
 }
 
-const render_clock library_clock{library_wall_time, library_thread_cpu_time};
-
 }  // namespace
+
+const render_clock library_clock{library_wall_time, library_thread_cpu_time};
 
 bool render_within_limits_using(render_throttle_state& state, const render_clock& clock,
                                 frame_callback draw, int width, int height, double time) {
@@ -34,33 +30,26 @@ bool render_within_limits_using(render_throttle_state& state, const render_clock
     state.last_render_check_time = now;
     if (interval > longest_counted_interval) interval = 0;
 
-    if (max_frames_per_second != 0) {
+    if (render_limits.frames_per_second != 0) {
         state.time_until_render -= interval;
         if (state.time_until_render < 0) {
-            state.time_until_render += 1.0 / max_frames_per_second;
+            state.time_until_render += 1.0 / render_limits.frames_per_second;
         } else {
             draw_frame = false;
         }
     }
-    if (max_graphics_cpu_fraction != 0) {
+    if (render_limits.graphics_cpu_fraction != 0) {
         state.total_render_elapsed += interval;
-        if (state.total_render_elapsed != 0 &&
-            state.total_render_cpu / state.total_render_elapsed > max_graphics_cpu_fraction) {
+        if (state.total_render_elapsed != 0 && state.total_render_cpu / state.total_render_elapsed >
+                                                   render_limits.graphics_cpu_fraction) {
             draw_frame = false;
         }
     }
     if (!draw_frame) return false;
 
-    const bool measure = max_graphics_cpu_fraction != 0;
+    const bool measure = render_limits.graphics_cpu_fraction != 0;
     const double before = measure ? clock.thread_cpu_time() : 0;
     draw(width, height, time);
     if (measure) state.total_render_cpu += clock.thread_cpu_time() - before;
     return true;
-}
-
-bool render_within_limits(int width, int height, double time) {
-    const bool drawn = render_within_limits_using(host_state.render_throttle, library_clock,
-                                                  app_graphics_draw_frame, width, height, time);
-    arrange_exit_after_frame(drawn);
-    return drawn;
 }

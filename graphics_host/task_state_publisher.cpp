@@ -15,7 +15,8 @@
 
 #include "app_ipc.h"
 #include "boinc_api.h"
-#include "graphics_host/display_modes.h"
+#include "graphics_host/graphics_window.h"
+#include "graphics_host/host_log.h"
 #include "graphics_host/host_state.h"
 #include "scene/app_graphics.h"
 #include "task_state/task_state.h"
@@ -151,8 +152,10 @@ void publish(task_state& state) {
     // Once for a run of failures: the job goes on, and the next second tries again.
     if (s.state_failure_logged) return;
     s.state_failure_logged = true;
-    std::fprintf(stderr, "graphics host: cannot %s the task's state file %s: %s\n", step,
-                 task_state_file_name, std::strerror(errno));
+    const int failure = errno;
+    const std::string what =
+        std::string("cannot ") + step + " the task's state file " + task_state_file_name;
+    log_host_failure(what.c_str(), std::strerror(failure));
 }
 
 }  // namespace

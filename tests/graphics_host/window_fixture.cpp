@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "graphics_host/frame_timer.h"
+#include "graphics_host/frame_tick.h"
 #include "platform/message_loop.h"
 #include "platform/x11_native.h"
 #include "tests/support/x_windows.h"
