@@ -32,8 +32,7 @@ platform::rect ordinary_window_rect() {
     return platform::rect{left, task.top, left + width, task.bottom};
 }
 
-// In a window keys reach the scene, which logs them, and the pointer is left
-// alone, as the scene ignores it. System keys (Alt held, F10) are the window
+// In a window keys reach the scene, which logs them. System keys (Alt held, F10) are the window
 // manager's, as in the task's window.
 void on_key(unsigned message, std::uintptr_t key, std::intptr_t key_data) {
     if (message == platform::wm_keydown) {
@@ -81,26 +80,21 @@ std::intptr_t companion_window_proc(platform::window_handle window, unsigned mes
     }
     // In full screen the first sign of a user ends the display, as the
     // screensaver's full screen does.
-    if (in_fullscreen() && ends_full_screen(message, s.creation_cursor_pos))
+    if (in_fullscreen() && ends_full_screen(message, s.creation_cursor_pos)) {
         end_companion(0, nullptr);
+    }
+    if (is_key_message(message)) {
+        on_key(message, wparam, lparam);
+        return 0;
+    }
+    // The scene ignores the pointer.
+    if (is_button_message(message) || message == platform::wm_mousemove ||
+        message == platform::wm_mousewheel) {
+        return 0;
+    }
     switch (message) {
         case platform::wm_close:
             end_companion(0, nullptr);
-        case platform::wm_keydown:
-        case platform::wm_keyup:
-        case platform::wm_syskeydown:
-        case platform::wm_syskeyup:
-            on_key(message, wparam, lparam);
-            return 0;
-        case platform::wm_mousemove:
-        case platform::wm_lbuttondown:
-        case platform::wm_lbuttonup:
-        case platform::wm_rbuttondown:
-        case platform::wm_rbuttonup:
-        case platform::wm_mbuttondown:
-        case platform::wm_mbuttonup:
-        case platform::wm_mousewheel:
-            return 0;
         case platform::wm_display_lost:
             end_companion(0, "the X server has gone away");
         default:

@@ -125,6 +125,10 @@ std::intptr_t graphics_window_proc(platform::window_handle window, unsigned mess
                               host_state.window_visible)) {
         return 0;
     }
+    if (is_button_message(message)) {
+        on_mouse_button(message);
+        return 0;
+    }
     switch (message) {
         case platform::wm_close:
             on_close();
@@ -135,14 +139,6 @@ std::intptr_t graphics_window_proc(platform::window_handle window, unsigned mess
             return 0;
         case platform::wm_mousemove:
             on_mouse_move(wparam);
-            return 0;
-        case platform::wm_lbuttondown:
-        case platform::wm_lbuttonup:
-        case platform::wm_rbuttondown:
-        case platform::wm_rbuttonup:
-        case platform::wm_mbuttondown:
-        case platform::wm_mbuttonup:
-            on_mouse_button(message);
             return 0;
         case platform::wm_display_lost:
             on_display_lost(window);

@@ -33,27 +33,31 @@ bool answer_common_message(platform::window_handle window, unsigned message, std
     }
 }
 
-bool ends_full_screen(unsigned message, const platform::point& creation_cursor_pos) {
+bool is_key_message(unsigned message) {
+    return message == platform::wm_keydown || message == platform::wm_keyup ||
+           message == platform::wm_syskeydown || message == platform::wm_syskeyup;
+}
+
+bool is_button_message(unsigned message) {
     switch (message) {
-        case platform::wm_keydown:
-        case platform::wm_keyup:
-        case platform::wm_syskeydown:
-        case platform::wm_syskeyup:
         case platform::wm_lbuttondown:
         case platform::wm_lbuttonup:
         case platform::wm_rbuttondown:
         case platform::wm_rbuttonup:
         case platform::wm_mbuttondown:
         case platform::wm_mbuttonup:
-        case platform::wm_mousewheel:
             return true;
-        case platform::wm_mousemove: {
-            const platform::point now = cursor_position();
-            return now.x != creation_cursor_pos.x || now.y != creation_cursor_pos.y;
-        }
         default:
             return false;
     }
+}
+
+bool ends_full_screen(unsigned message, const platform::point& creation_cursor_pos) {
+    if (is_key_message(message) || is_button_message(message)) return true;
+    if (message == platform::wm_mousewheel) return true;
+    if (message != platform::wm_mousemove) return false;
+    const platform::point now = cursor_position();
+    return now.x != creation_cursor_pos.x || now.y != creation_cursor_pos.y;
 }
 
 platform::point cursor_position() {

@@ -21,6 +21,11 @@ bool answer_common_message(platform::window_handle window, unsigned message, std
                            std::intptr_t lparam, const window_scene_callbacks& scene,
                            bool& visible);
 
+// A key going down or up, the system keys' (Alt held, F10) included.
+bool is_key_message(unsigned message);
+// A left, middle or right button going down or up; not the wheel.
+bool is_button_message(unsigned message);
+
 // Whether `message` is a sign of a user that ends a full-screen display: any
 // key or button, or a cursor away from where it stood when the window was made.
 bool ends_full_screen(unsigned message, const platform::point& creation_cursor_pos);
