@@ -60,17 +60,17 @@ struct host_state_type {
     // The task's published state (task_state_publisher.cpp).
 
     // Wall-clock time at which the state file is next renewed.
-    double next_state_publication = 0;
+    double next_publication = 0;
     // States published by this process: the last one's sequence number.
-    std::uint64_t state_sequence = 0;
+    std::uint64_t published_sequence = 0;
     // The flags of the last state published; a change is published at once.
     bool published_suspended = false;
     bool published_poster_phase = false;
     bool published_finished = false;
     // A failure was logged and no write has succeeded since.
-    bool state_failure_logged = false;
+    bool publication_failure_logged = false;
     // The init data's names, read at the first publication.
-    bool state_names_read = false;
+    bool published_names_read = false;
     std::string published_app_name;
     std::string published_user_name;
 

@@ -70,12 +70,12 @@ bool differ_from_published(const state_flags& flags) {
 // carries the host's whole description, costs more than all else here.
 void read_names_once() {
     host_state_type& s = host_state;
-    if (s.state_names_read) return;
+    if (s.published_names_read) return;
     APP_INIT_DATA init_data;
     boinc_get_init_data(init_data);
     s.published_app_name = graphics_window_title(init_data);
     s.published_user_name = init_data.user_name;
-    s.state_names_read = true;
+    s.published_names_read = true;
 }
 
 task_state current_state(const state_flags& flags) {
@@ -138,20 +138,20 @@ bool replace_state_file(const std::string& text, const char*& step) {
 
 void publish(task_state& state) {
     host_state_type& s = host_state;
-    state.sequence = ++s.state_sequence;
+    state.sequence = ++s.published_sequence;
     s.published_suspended = state.suspended;
     s.published_poster_phase = state.poster_phase;
     s.published_finished = state.finished;
-    s.next_state_publication = state.written_at + renewal_interval_seconds;
+    s.next_publication = state.written_at + renewal_interval_seconds;
 
     const char* step = "";
     if (replace_state_file(format_task_state(state), step)) {
-        s.state_failure_logged = false;
+        s.publication_failure_logged = false;
         return;
     }
     // Once for a run of failures: the job goes on, and the next second tries again.
-    if (s.state_failure_logged) return;
-    s.state_failure_logged = true;
+    if (s.publication_failure_logged) return;
+    s.publication_failure_logged = true;
     const int failure = errno;
     const std::string what =
         std::string("cannot ") + step + " the task's state file " + task_state_file_name;
@@ -162,7 +162,7 @@ void publish(task_state& state) {
 
 void publish_task_state_if_due() {
     const state_flags flags = current_flags();
-    if (!differ_from_published(flags) && dtime() < host_state.next_state_publication) return;
+    if (!differ_from_published(flags) && dtime() < host_state.next_publication) return;
     task_state state = current_state(flags);
     publish(state);
     if (state.finished) finished_state_tried.store(true, std::memory_order_release);
