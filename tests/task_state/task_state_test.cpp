@@ -170,7 +170,7 @@ struct text_case {
 
 class ValidTaskStateText : public ::testing::TestWithParam<text_case> {};
 
-TEST_P(ValidTaskStateText, IsAccepted) {
+TEST_P(ValidTaskStateText, ParsesWithFieldsInAnyOrderAndValuesAtTheirBounds) {
     task_state parsed;
     EXPECT_TRUE(parses(GetParam().text, parsed));
 }
