@@ -27,14 +27,19 @@ void draw_frame_within_limits() {
     if (!window_is_drawable()) return;
     platform::rect client{};
     platform::get_client_rect(host_state.graphics_window, client);
-    const bool drawn = render_within_limits_using(
-        host_state.render_throttle, library_clock, app_graphics_draw_frame,
-        client.right - client.left, client.bottom - client.top, dtime());
-    arrange_exit_after_frame(drawn);
-    if (drawn) platform::swap_buffers(host_state.window_dc);
+    if (render_within_limits(client.right - client.left, client.bottom - client.top, dtime())) {
+        platform::swap_buffers(host_state.window_dc);
+    }
 }
 
 }  // namespace
+
+bool render_within_limits(int width, int height, double time) {
+    const bool drawn = render_within_limits_using(host_state.render_throttle, library_clock,
+                                                  app_graphics_draw_frame, width, height, time);
+    arrange_exit_after_frame(drawn);
+    return drawn;
+}
 
 void frame_timer_tick() {
     if (core_client_channels_exist()) {

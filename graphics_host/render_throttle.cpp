@@ -3,7 +3,8 @@
 #include "boinc_api.h"
 #include "util.h"
 
-render_limits_type render_limits;
+double max_frames_per_second = frame_cap_per_second;
+double max_graphics_cpu_fraction = 0.5;
 
 namespace {
 
@@ -30,24 +31,24 @@ bool render_within_limits_using(render_throttle_state& state, const render_clock
     state.last_render_check_time = now;
     if (interval > longest_counted_interval) interval = 0;
 
-    if (render_limits.frames_per_second != 0) {
+    if (max_frames_per_second != 0) {
         state.time_until_render -= interval;
         if (state.time_until_render < 0) {
-            state.time_until_render += 1.0 / render_limits.frames_per_second;
+            state.time_until_render += 1.0 / max_frames_per_second;
         } else {
             draw_frame = false;
         }
     }
-    if (render_limits.graphics_cpu_fraction != 0) {
+    if (max_graphics_cpu_fraction != 0) {
         state.total_render_elapsed += interval;
-        if (state.total_render_elapsed != 0 && state.total_render_cpu / state.total_render_elapsed >
-                                                   render_limits.graphics_cpu_fraction) {
+        if (state.total_render_elapsed != 0 &&
+            state.total_render_cpu / state.total_render_elapsed > max_graphics_cpu_fraction) {
             draw_frame = false;
         }
     }
     if (!draw_frame) return false;
 
-    const bool measure = render_limits.graphics_cpu_fraction != 0;
+    const bool measure = max_graphics_cpu_fraction != 0;
     const double before = measure ? clock.thread_cpu_time() : 0;
     draw(width, height, time);
     if (measure) state.total_render_cpu += clock.thread_cpu_time() - before;

@@ -1,7 +1,7 @@
-// The render throttle: at most render_limits.frames_per_second frames a
-// second, and at most render_limits.graphics_cpu_fraction of the elapsed time
-// in the frame callback. It knows nothing of the host: the tick hands it the
-// host's record, clocks and frame callback.
+// The render throttle: at most max_frames_per_second frames a second, and at
+// most max_graphics_cpu_fraction of the elapsed time in the frame callback. It
+// knows nothing of the host: the tick (render_within_limits) hands it the
+// host's record, the library's clocks and the scene's frame callback.
 #pragma once
 
 #include "task_window/task_window.h"
@@ -25,12 +25,10 @@ extern const render_clock library_clock;
 
 using frame_callback = void (*)(int width, int height, double time);
 
-// The throttle's settings, read on every call; 0 switches a limit off.
-struct render_limits_type {
-    double frames_per_second = frame_cap_per_second;
-    double graphics_cpu_fraction = 0.5;
-};
-extern render_limits_type render_limits;
+// The throttle's settings, read on every call; 0 switches a limit off. The
+// frame rate's starts at the frame cap that both programs keep to.
+extern double max_frames_per_second;
+extern double max_graphics_cpu_fraction;
 
 // Calls `draw` at most once, within the limits; true exactly when it did.
 bool render_within_limits_using(render_throttle_state& state, const render_clock& clock,

@@ -34,8 +34,8 @@ class RenderThrottle : public ::testing::Test {
         cpu_per_frame = 0;
         frames_drawn = 0;
         cpu_reads = 0;
-        render_limits.frames_per_second = 30.0;
-        render_limits.graphics_cpu_fraction = 0.5;
+        max_frames_per_second = 30.0;
+        max_graphics_cpu_fraction = 0.5;
     }
 
     // One throttle call `seconds` after the previous one.
@@ -140,8 +140,8 @@ TEST_F(RenderThrottle, TenSecondGapLetsEveryTickDrawForAboutThreeThousandTicks) 
 }
 
 TEST_F(RenderThrottle, BothLimitsOffDrawsEveryCallAndReadsNoProcessorTime) {
-    render_limits.frames_per_second = 0;
-    render_limits.graphics_cpu_fraction = 0;
+    max_frames_per_second = 0;
+    max_graphics_cpu_fraction = 0;
     state.last_render_check_time = fake_wall;
     for (int tick = 0; tick < 10; ++tick) EXPECT_TRUE(call_after(0.0));
     EXPECT_EQ(cpu_reads, 0);
