@@ -14,7 +14,8 @@ packages=(
   xvfb xauth x11-utils libgl1-mesa-dri
   openbox metacity weston xwayland
   boinc-client boinc-screensaver
-  imagemagick fonts-dejavu-core
+  imagemagick fonts-dejavu-core locales
+  debootstrap qemu-user patchelf binutils
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -30,6 +31,15 @@ if ((${#missing[@]})); then
   if command -v systemctl >/dev/null && systemctl is-active --quiet boinc-client 2>/dev/null; then
     $sudo_cmd systemctl stop boinc-client || true
   fi
+fi
+
+# The locale with a decimal comma that the tests of locale-independent
+# formats use.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=sudo
+  $sudo_cmd sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  $sudo_cmd locale-gen >/dev/null
 fi
 
 cmake -S "$root" -B "$build" "$@" >/dev/null

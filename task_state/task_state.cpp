@@ -6,6 +6,8 @@
 #include <cstring>
 #include <system_error>
 
+#include "task_state/decimal_text.h"
+
 namespace {
 
 // The first line: the format and its version. A reader that meets another
@@ -63,6 +65,10 @@ bool unescape_name(const std::string& value, std::string& name) {
 
 // Numbers in the C locale's form whatever the process's locale, and doubles
 // in the shortest text that reads back to the same value.
+std::string number_text(double value) { return decimal_text(value); }
+
+bool read_number(const std::string& value, double& number) { return read_decimal(value, number); }
+
 template <class Number>
 std::string number_text(Number value) {
     char buffer[64];

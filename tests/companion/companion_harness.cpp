@@ -58,7 +58,10 @@ bool any_pixel(const picture& frame, int red, int green, int blue) {
 
 }  // namespace
 
-std::string companion_path() { return ZF_COMPANION_PATH; }
+std::string companion_path() {
+    const char* chosen = std::getenv("ZF_COMPANION");
+    return chosen && *chosen ? chosen : ZF_COMPANION_PATH;
+}
 
 task_state live_task_state(const std::string& app_name, const std::string& user_name) {
     task_state state;

@@ -15,6 +15,7 @@ namespace zf_companion_test {
 
 using Display = zf_test::x_display;
 
+// The companion under test: the build's, or the one that ZF_COMPANION names.
 std::string companion_path();
 
 // Room for the companion's window beside where the task's own would open.

@@ -101,7 +101,8 @@ install_anonymous_version() {
     local dir=$1 anonymous_dir=$2
     mkdir -p "$dir/projects/$zf_project_dir_name"
     cp -p "$anonymous_dir"/* "$dir/projects/$zf_project_dir_name/"
-    zf_version_num=$(sed -n 's#.*<version_num>\([0-9]*\)</version_num>.*#\1#p' "$anonymous_dir/app_info.xml")
+    # One app_version per platform, all of the same number.
+    zf_version_num=$(sed -n 's#.*<version_num>\([0-9]*\)</version_num>.*#\1#p' "$anonymous_dir/app_info.xml" | head -n 1)
     zf_app_version_xml=""
 }
 

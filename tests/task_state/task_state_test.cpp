@@ -109,9 +109,10 @@ INSTANTIATE_TEST_SUITE_P(
                                           s.cpu_time = 1.0 / 3.0;
                                           s.written_at = 1e-300;
                                       })},
+                      // Not subnormals: every process that links the BOINC library
+                      // flushes them to zero (see decimal_text.cpp).
                       round_trip_case{"smallest positive numbers", with([](task_state& s) {
-                                          s.fraction_done =
-                                              std::numeric_limits<double>::denorm_min();
+                                          s.fraction_done = std::numeric_limits<double>::min();
                                           s.cpu_time = std::numeric_limits<double>::min();
                                       })}),
     zf_test::by_case_name());
