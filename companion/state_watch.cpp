@@ -55,7 +55,11 @@ end_reason companion_end_reason(const state_watch_type& watch, double now,
     if (watch.finished_seen_at >= 0 && now - watch.finished_seen_at >= finished_display_seconds) {
         return end_reason::finished;
     }
-    if (watch.empty_looks_in_a_row >= 2) return end_reason::slot_emptied;
+    // The client empties a finished task's slot at once, often before the
+    // finished state has had its second on screen: that end is the finish.
+    if (watch.empty_looks_in_a_row >= 2) {
+        return watch.finished_seen_at >= 0 ? end_reason::finished : end_reason::slot_emptied;
+    }
     if (watch.have_state && now - watch.sequence_changed_at >= stale_state_seconds &&
         !writer_alive(watch.latest.writer_pid)) {
         return end_reason::writer_gone;

@@ -42,9 +42,10 @@ std::atomic<std::thread::id> loop_thread{};
 // Long enough for any frame to end; a loop that never comes back (blocked
 // in a library) must not hold the exit up for ever.
 constexpr auto longest_park_wait = std::chrono::seconds(10);
-// WORKAROUND(freeglut 3.4.0, libX11 1.8.4, Debian 12): an exit-time clean-up
-// that hangs (seen with libraries tidying up a lost X connection) must not
-// keep the task alive: the parked thread ends it then.
+// WORKAROUND(freeglut 3.4.0, libX11 1.8.4, Debian 12; kept for freeglut 2.8.1,
+// Debian 11, which the release build links): an exit-time clean-up that hangs
+// (seen with libraries tidying up a lost X connection) must not keep the task
+// alive: the parked thread ends it then.
 constexpr auto longest_exit_clean_up = std::chrono::seconds(15);
 
 void park_if_process_exiting() {

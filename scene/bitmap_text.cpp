@@ -1,4 +1,5 @@
-// WORKAROUND(freeglut 3.4.0, libX11 1.8.4, Debian 12):
+// WORKAROUND(freeglut 3.4.0, libX11 1.8.4, Debian 12; freeglut 2.8.1, Debian 11,
+// in the release build, refuses a character before glutInit the same way):
 // freeglut serves only as a source of bitmap fonts here. It still refuses to
 // draw a character before glutInit, and its glutInit ends the process when the
 // display cannot be opened, so the set-up runs once, on the display of the

@@ -24,8 +24,6 @@ namespace {
 // The band that the companion draws along the bottom of its window.
 constexpr int band_height = 26;
 
-int ignore_x_errors(Display*, XErrorEvent*) { return 0; }
-
 int channel(std::uint32_t pixel, int shift) { return static_cast<int>((pixel >> shift) & 0xFF); }
 
 bool near(std::uint32_t pixel, int red, int green, int blue, int tolerance = 6) {
@@ -132,12 +130,16 @@ std::optional<zf_test::titled_window> wait_for_window(Display* display, const st
 }
 
 std::optional<picture> grab(Display* display, const zf_test::titled_window& window) {
-    auto previous = XSetErrorHandler(ignore_x_errors);
-    XImage* image = XGetImage(display, window.xid, 0, 0, static_cast<unsigned>(window.width),
-                              static_cast<unsigned>(window.height), AllPlanes, ZPixmap);
-    XSync(display, False);
-    XSetErrorHandler(previous);
-    if (!image) return std::nullopt;
+    XImage* image = nullptr;
+    const bool read = zf_test::query_foreign_windows(display, [&] {
+        image = XGetImage(display, window.xid, 0, 0, static_cast<unsigned>(window.width),
+                          static_cast<unsigned>(window.height), AllPlanes, ZPixmap);
+        return image != nullptr;
+    });
+    if (!read) {
+        if (image) XDestroyImage(image);
+        return std::nullopt;
+    }
     picture frame;
     frame.width = window.width;
     frame.height = window.height;

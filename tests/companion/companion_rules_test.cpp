@@ -1,8 +1,11 @@
 // The companion's decisions without a display: when it ends, how fast it
 // draws, what its status line says and which command lines it takes.
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -51,9 +54,21 @@ TEST(CompanionEndRules, FinishedEndsAfterShowingItBriefly) {
               end_reason::finished);
 }
 
+// The client clears a finished task's slot within a second; the companion
+// that saw the finish ends for it, not for an emptied slot.
+TEST(CompanionEndRules, AnEmptiedSlotAfterTheFinishIsTheFinish) {
+    state_watch_type watch;
+    task_state state = running_task(7);
+    state.finished = true;
+    note_slot_look(watch, valid_look(state), 10.0);
+    note_slot_look(watch, look_without_state(false, false), 10.25);
+    note_slot_look(watch, look_without_state(false, false), 10.5);
+    EXPECT_EQ(companion_end_reason(watch, 10.5, writer_alive), end_reason::finished);
+}
+
 // A task that keeps its sequence for long, as a suspended task's graphics
 // thread does not (it keeps publishing), ends the companion only once its
-// writer is gone; a live writer of another account (EPERM) counts as alive.
+// writer is gone (process_alive, below, tells a gone writer).
 TEST(CompanionEndRules, StaleStateEndsOnlyWhenItsWriterIsGone) {
     state_watch_type watch;
     note_slot_look(watch, valid_look(running_task(7)), 0.0);
@@ -131,6 +146,45 @@ TEST(CompanionProcessCheck, NumbersThatNameNoSingleProcessCountAsGone) {
     EXPECT_FALSE(process_alive(0));
     EXPECT_FALSE(process_alive(-1));
     EXPECT_FALSE(process_alive(0x100000000L));
+}
+
+TEST(CompanionProcessCheck, AnEndedProcessIsGone) {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    EXPECT_FALSE(process_alive(child));
+}
+
+// What process_alive says, in a child of this process that has become the
+// unprivileged account, about this process; -1 when the child could not tell.
+int parent_alive_as_seen_from_another_account() {
+    const pid_t parent = getpid();
+    const pid_t child = fork();
+    if (child == 0) {
+        constexpr uid_t nobody = 65534;
+        if (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0) _exit(100);
+        // The case is only made when the signal is refused for lack of right.
+        if (kill(parent, 0) == 0 || errno != EPERM) _exit(101);
+        _exit(process_alive(parent) ? 1 : 0);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    const int code = WEXITSTATUS(status);
+    return code == 0 || code == 1 ? code : -1;
+}
+
+// The companion runs under the desk's account and the task under the
+// client's, so kill(pid, 0) on the live task fails with EPERM. As root every
+// such kill succeeds, so the question is asked from an unprivileged child.
+TEST(CompanionProcessCheck, ALiveProcessOfAnotherAccountIsAlive) {
+    if (geteuid() != 0) {
+        const int refused = kill(1, 0) == -1 ? errno : 0;
+        ASSERT_EQ(refused, EPERM) << "process 1 should belong to another account";
+        EXPECT_TRUE(process_alive(1));
+        return;
+    }
+    EXPECT_EQ(parent_alive_as_seen_from_another_account(), 1);
 }
 
 // Ticks every 30 to 33 ms for a minute, each frame shown 1 to 10 ms after

@@ -50,21 +50,19 @@ x_connection::~x_connection() {
     if (display_) XCloseDisplay(display_);
 }
 
-namespace {
-
-// A window that vanishes between the query and the look at it is no error.
-int ignore_x_errors(Display*, XErrorEvent*) { return 0; }
-
-}  // namespace
-
 std::vector<unsigned long> window_pixels(Display* d, const zf_test::titled_window& window) {
     std::vector<unsigned long> pixels;
-    auto previous = XSetErrorHandler(ignore_x_errors);
-    XImage* image = XGetImage(d, window.xid, 0, 0, static_cast<unsigned>(window.width),
-                              static_cast<unsigned>(window.height), AllPlanes, ZPixmap);
-    XSync(d, False);
-    XSetErrorHandler(previous);
-    if (!image) return pixels;
+    // A window that vanishes between the query and the look at it is no error.
+    XImage* image = nullptr;
+    const bool read = zf_test::query_foreign_windows(d, [&] {
+        image = XGetImage(d, window.xid, 0, 0, static_cast<unsigned>(window.width),
+                          static_cast<unsigned>(window.height), AllPlanes, ZPixmap);
+        return image != nullptr;
+    });
+    if (!read) {
+        if (image) XDestroyImage(image);
+        return pixels;
+    }
     for (int y = 0; y < window.height; y += 8) {
         for (int x = 0; x < window.width; x += 8) pixels.push_back(XGetPixel(image, x, y));
     }

@@ -53,7 +53,7 @@ fail() {
         cat "$slot/stderr.txt"
         echo "--- graphics app"
         cat "$work/graphics_app.log"
-    } 2>/dev/null >&2 || true
+    } >&2 2>/dev/null || true
     exit 1
 }
 

@@ -68,25 +68,56 @@ check_runs_as_launched() {
     [ "$args" = 1 ] || fail "graphics app $pid was given arguments"
 }
 
-# window_colours WINDOW: the number of colours in WINDOW's picture on the display.
-window_colours() {
-    timeout 10 import -display "$desk_display" -window "$1" png:- 2>/dev/null | convert png:- -unique-colors -format '%w' info:- 2>/dev/null
+# scene_geometry WINDOW: "WIDTHxHEIGHT" of the part of WINDOW above its child
+# windows: the companion's status strip is a child that the X server keeps
+# and repaints by itself (with every change of the processor time), so only
+# the part above it shows whether GL frames keep coming.
+scene_geometry() {
+    local width height top
+    read -r width height < <(xwininfo -display "$desk_display" -id "$1" 2>/dev/null |
+        awk '/^ *Width:/ { w = $2 } /^ *Height:/ { h = $2 } END { print w, h }')
+    [ -n "$width" ] && [ -n "$height" ] || return 1
+    top=$(xwininfo -display "$desk_display" -children -id "$1" 2>/dev/null | awk '
+        /^ +0x[0-9a-f]+ / {
+            for (i = 1; i <= NF; i++) {
+                if ($i ~ /^[0-9]+x[0-9]+[+-][0-9]+[+-][0-9]+$/) {
+                    split($i, g, /[x+]/)
+                    if (top == "" || g[4] < top) top = g[4]
+                }
+            }
+        }
+        END { print top }')
+    if [ -n "$top" ] && ((top > 0 && top < height)); then height=$top; fi
+    echo "${width}x${height}"
 }
 
-# window_checksum WINDOW: a digest of WINDOW's picture.
-window_checksum() {
-    timeout 10 import -display "$desk_display" -window "$1" png:- 2>/dev/null | convert png:- rgb:- | md5sum | cut -d' ' -f1
+# scene_picture WINDOW: the part of WINDOW's picture above its child windows, as PNG.
+scene_picture() {
+    local geometry
+    geometry=$(scene_geometry "$1") || return 1
+    timeout 10 import -display "$desk_display" -window "$1" png:- 2>/dev/null |
+        convert png:- -crop "$geometry+0+0" +repage png:- 2>/dev/null
+}
+
+# scene_colours WINDOW: the number of colours in the scene's part of WINDOW.
+scene_colours() {
+    scene_picture "$1" | convert png:- -unique-colors -format '%w' info:- 2>/dev/null
+}
+
+# scene_checksum WINDOW: a digest of the scene's part of WINDOW.
+scene_checksum() {
+    scene_picture "$1" | convert png:- rgb:- 2>/dev/null | md5sum | cut -d' ' -f1
 }
 
 # shows_animated_scene WINDOW: several colours (not a cleared window) that change
-# from one look to the next (frames keep coming).
+# from one look to the next (frames keep coming), above the status strip.
 shows_animated_scene() {
     local first colours
-    colours=$(window_colours "$1")
+    colours=$(scene_colours "$1")
     ((${colours:-0} >= 4)) || return 1
-    first=$(window_checksum "$1")
+    first=$(scene_checksum "$1")
     sleep 0.5
-    [ "$(window_checksum "$1")" != "$first" ]
+    [ "$(scene_checksum "$1")" != "$first" ]
 }
 
 # window_titled TITLE: the id of a window of the display with that title.

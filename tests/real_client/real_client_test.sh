@@ -151,6 +151,20 @@ check_companion_shows_task() {
 
 companion_gone() { process_gone "$companion_pid"; }
 
+companion_said_finished() {
+    grep -qxF "graphics companion: the task has finished" "$work/graphics_app.log" 2>/dev/null
+}
+
+# task_finished_with_companion_beside: task_finished, failing the test when
+# the companion has ended before it for any reason but the task's end, which
+# it learns from the task's state and gives in its log.
+task_finished_with_companion_beside() {
+    if companion_gone && ! companion_said_finished; then
+        fail "the companion ended before its task had finished"
+    fi
+    task_finished
+}
+
 install_bundle
 # The task starts with processor time already used, so that the job reaches
 # its 120-second limit (it never shows graphics here) after 20 s of its own
@@ -192,11 +206,14 @@ else
     check_companion_shows_task
 fi
 step "the task ends computed, and its output reached the project directory"
-wait_until 240 "the task to finish" task_finished
 if [ "$route" = anonymous ]; then
-    step "the companion ends by itself after its task"
+    wait_until 240 "the task to finish, the companion beside it" task_finished_with_companion_beside
+    step "the companion ends by itself after its task, and says why"
     wait_until 10 "the companion to end after its task" companion_gone
     wait "$companion_pid" || fail "the companion ended with status $?"
+    companion_said_finished || fail "the companion gave another reason than the task's end"
+else
+    wait_until 240 "the task to finish" task_finished
 fi
 check_output "$starts"
 stop_client

@@ -36,10 +36,13 @@ start_screensaver() {
     session_owns "$screensaver_pid"
 }
 
-# screensaver_child: the pid of the graphics app that boincscr started.
+# screensaver_child: the pid of the graphics app that boincscr started, once
+# the child runs it: between fork and exec the child is still boincscr.
 screensaver_child() {
     companion_pid=$(pgrep -o -P "$screensaver_pid")
-    [ -n "$companion_pid" ] && session_owns "$companion_pid"
+    [ -n "$companion_pid" ] || return 1
+    session_owns "$companion_pid"
+    [ "$(readlink "/proc/$companion_pid/exe")" = "$graphics_exec_path" ]
 }
 
 # window_parent WINDOW: the id of WINDOW's parent, in decimal.
@@ -75,10 +78,8 @@ check_graphics_reported
 
 step "boincscr, under the desk account, starts the graphics companion in the slot"
 start_screensaver
-wait_until 30 "boincscr to start the graphics app" screensaver_child
+wait_until 30 "boincscr to start the graphics app $graphics_exec_path" screensaver_child
 check_runs_as_launched "$companion_pid"
-[ "$(readlink "/proc/$companion_pid/exe")" = "$graphics_exec_path" ] ||
-    fail "boincscr started $(readlink "/proc/$companion_pid/exe"), not $graphics_exec_path"
 
 step "boincscr embeds the companion's window, which shows the scene"
 wait_until 30 "the companion's window titled with the task's app name" has_window_titled "$zf_app_name"

@@ -19,6 +19,9 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/support/child_lifetime.h"
+#include "tests/support/x_windows.h"
+
 namespace zf_test {
 namespace {
 
@@ -43,8 +46,10 @@ struct child_setup {
 // Starts a program in a process group of its own, so that whatever it starts
 // in turn (Weston starts Xwayland and its shell) ends with the group.
 pid_t spawn(const child_setup& setup) {
+    const pid_t test_process = getpid();
     const pid_t pid = fork();
     if (pid != 0) return pid;
+    end_with_parent(test_process);
     setpgid(0, 0);
     for (const auto& [name, value] : setup.environment) {
         if (value.empty()) {
@@ -90,9 +95,6 @@ bool window_manager_announced(Display* d) {
     return read_window(DefaultRootWindow(d), announced) && read_window(announced, itself) &&
            itself == announced;
 }
-
-// Errors while the manager's check window comes and goes are expected.
-int ignore_x_error(Display*, XErrorEvent*) { return 0; }
 
 std::string read_text(const std::string& path) {
     std::ifstream in(path);
@@ -227,16 +229,16 @@ bool manages_windows(Display* d, clock_type::time_point deadline) {
 
 bool desktop_session::wait_for_window_manager(double seconds) {
     const auto deadline = after(seconds);
-    XErrorHandler previous = XSetErrorHandler(ignore_x_error);
     bool ready = false;
     while (!ready && clock_type::now() < deadline) {
         if (Display* d = XOpenDisplay(display_.c_str())) {
-            ready = window_manager_announced(d) && manages_windows(d, deadline);
+            // The manager's check window may come and go meanwhile.
+            ready = query_foreign_windows(
+                d, [&] { return window_manager_announced(d) && manages_windows(d, deadline); });
             XCloseDisplay(d);
         }
         if (!ready) pause_briefly();
     }
-    XSetErrorHandler(previous);
     return ready;
 }
 

@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tests/support/child_lifetime.h"
+
 namespace zf_test {
 
 namespace {
@@ -46,7 +48,8 @@ int read_display_number(int fd) {
 // Runs in the child after fork. The report descriptor is passed by its own
 // number with close-on-exec cleared: a dup2 onto a fixed number is a no-op
 // that keeps close-on-exec when the pipe already has that number.
-[[noreturn]] void exec_xvfb(int report_fd, const std::string& screen_size) {
+[[noreturn]] void exec_xvfb(pid_t test_process, int report_fd, const std::string& screen_size) {
+    end_with_parent(test_process);
     setpgid(0, 0);  // signals for the test's process group are not for it
     fcntl(report_fd, F_SETFD, 0);
     const int null_fd = open("/dev/null", O_RDWR);
@@ -77,8 +80,9 @@ void private_x_server::start(const std::string& screen_size) {
         failure_ = std::string("pipe: ") + std::strerror(errno);
         return;
     }
+    const pid_t test_process = getpid();
     pid_ = fork();
-    if (pid_ == 0) exec_xvfb(report[1], screen_size);
+    if (pid_ == 0) exec_xvfb(test_process, report[1], screen_size);
     close(report[1]);
     const int number = pid_ > 0 ? read_display_number(report[0]) : -1;
     close(report[0]);

@@ -9,9 +9,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "boinc_api.h"
 #include "filesys.h"
@@ -207,21 +209,52 @@ TEST(SlotFile, AFileWithoutReadPermissionIsUnreadable) {
     EXPECT_EQ(read_slot_file(path.c_str(), bound, contents), slot_file_status::unreadable);
 }
 
-// Another writer appending all the while: the reader stops at the bound.
+// Another account's writer at work on a thread of its own while the reader
+// reads: the file is emptied and grown again past the bound, over and over,
+// so that reads begin below the bound and the file grows under them. Whatever
+// falls in between, the reader never takes more than the bound, and what it
+// takes is what the writer wrote at those places.
 TEST(SlotFile, AGrowingFileCannotMakeTheReaderReadMore) {
+    constexpr std::size_t read_bound = 16 << 10;
+    constexpr std::size_t chunk = 1 << 10;
+    constexpr int growths = 300;
     SlotDirectory slot;
     const std::string path = slot.regular("f", "");
-    const int writer = open(path.c_str(), O_WRONLY | O_APPEND);
-    ASSERT_GE(writer, 0);
-    for (int round = 0; round < 200; ++round) {
-        ASSERT_EQ(write(writer, "0123456789", 10), 10);
+    std::string pattern;
+    for (std::size_t i = 0; i < chunk; ++i) pattern += static_cast<char>('a' + i % 26);
+
+    std::atomic<bool> writing{true};
+    std::thread writer([&] {
+        const int fd = open(path.c_str(), O_WRONLY | O_APPEND);
+        for (int growth = 0; fd >= 0 && growth < growths; ++growth) {
+            if (ftruncate(fd, 0) != 0) break;
+            for (std::size_t size = 0; size <= 2 * read_bound; size += chunk) {
+                if (write(fd, pattern.data(), chunk) != static_cast<ssize_t>(chunk)) break;
+            }
+        }
+        if (fd >= 0) close(fd);
+        writing = false;
+    });
+    int reads = 0, too_large = 0, over_the_bound = 0, reads_with_foreign_bytes = 0;
+    while (writing) {
         std::string contents;
-        const slot_file_status status = read_slot_file(path.c_str(), bound, contents);
-        EXPECT_LE(contents.size(), bound);
-        EXPECT_EQ(status,
-                  10u * (round + 1) > bound ? slot_file_status::too_large : slot_file_status::read);
+        const slot_file_status status = read_slot_file(path.c_str(), read_bound, contents);
+        ++reads;
+        if (status == slot_file_status::too_large) ++too_large;
+        if (contents.size() > read_bound) ++over_the_bound;
+        for (std::size_t i = 0; i < contents.size(); ++i) {
+            if (contents[i] != pattern[i % chunk]) {
+                ++reads_with_foreign_bytes;
+                break;
+            }
+        }
     }
-    close(writer);
+    writer.join();
+    EXPECT_EQ(over_the_bound, 0) << "of " << reads << " reads";
+    EXPECT_EQ(reads_with_foreign_bytes, 0) << "reads with bytes the writer did not write there";
+    // Both sides of the bound were met, or the race was never run.
+    EXPECT_GT(too_large, 0) << "of " << reads << " reads";
+    EXPECT_LT(too_large, reads);
 }
 
 // The library's rule for link files, case by case, against the library.

@@ -169,26 +169,73 @@ struct text_case {
     std::string text;
 };
 
-class ValidTaskStateText : public ::testing::TestWithParam<text_case> {};
+// What valid_text says, field by field.
+task_state valid_text_state() {
+    task_state state;
+    state.sequence = 7;
+    state.written_at = 1765400000.5;
+    state.writer_pid = 99;
+    state.app_name = "Zorvath@Fold";
+    state.user_name = "Ada Lovelace";
+    state.fraction_done = 0.5;
+    state.cpu_time = 12.25;
+    state.poster_phase = true;
+    return state;
+}
 
-TEST_P(ValidTaskStateText, ParsesWithFieldsInAnyOrderAndValuesAtTheirBounds) {
+task_state valid_text_state_with(void (*change)(task_state&)) {
+    task_state state = valid_text_state();
+    change(state);
+    return state;
+}
+
+// valid_text grown to `size` bytes by zeros after its processor time's last
+// digit: the same value, so that only the size can make it invalid.
+std::string valid_text_of_size(std::size_t size) {
+    return with_value("cpu_time", "12.25" + std::string(size - valid_text.size(), '0'));
+}
+
+struct valid_text_case {
+    std::string name;
+    std::string text;
+    task_state decoded;
+};
+
+class ValidTaskStateText : public ::testing::TestWithParam<valid_text_case> {};
+
+TEST_P(ValidTaskStateText, IsAcceptedAndDecoded) {
     task_state parsed;
-    EXPECT_TRUE(parses(GetParam().text, parsed));
+    ASSERT_TRUE(parses(GetParam().text, parsed)) << GetParam().text;
+    expect_same_state(parsed, GetParam().decoded);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, ValidTaskStateText,
     ::testing::Values(
-        text_case{"fields in another order",
-                  "zorvath_fold_task_state 1\nfinished 0\nposter_phase 1\nsuspended 0\n"
-                  "cpu_time 12.25\nfraction_done 0.5\nuser_name x\napp_name y\n"
-                  "writer_pid 99\nwritten_at 1\nsequence 7\n"},
-        text_case{"lower case escapes", with_value("user_name", "a%0ab%ff")},
-        text_case{"empty user name", with_value("user_name", "")},
-        text_case{"exponent", with_value("cpu_time", "1.5e3")},
-        text_case{"integral fraction", with_value("fraction_done", "1")},
-        text_case{"zero cpu time", with_value("cpu_time", "0")},
-        text_case{"name of 255 escaped bytes", with_value("app_name", escaped_newlines(255))}),
+        valid_text_case{"fields in another order",
+                        "zorvath_fold_task_state 1\nfinished 0\nposter_phase 1\nsuspended 0\n"
+                        "cpu_time 12.25\nfraction_done 0.5\nuser_name x\napp_name y\n"
+                        "writer_pid 99\nwritten_at 1\nsequence 7\n",
+                        valid_text_state_with([](task_state& s) {
+                            s.user_name = "x";
+                            s.app_name = "y";
+                            s.written_at = 1;
+                        })},
+        valid_text_case{"lower case escapes", with_value("user_name", "a%0ab%ff"),
+                        valid_text_state_with([](task_state& s) { s.user_name = "a\nb\xff"; })},
+        valid_text_case{"empty user name", with_value("user_name", ""),
+                        valid_text_state_with([](task_state& s) { s.user_name.clear(); })},
+        valid_text_case{"exponent", with_value("cpu_time", "1.5e3"),
+                        valid_text_state_with([](task_state& s) { s.cpu_time = 1500; })},
+        valid_text_case{"integral fraction", with_value("fraction_done", "1"),
+                        valid_text_state_with([](task_state& s) { s.fraction_done = 1; })},
+        valid_text_case{"zero cpu time", with_value("cpu_time", "0"),
+                        valid_text_state_with([](task_state& s) { s.cpu_time = 0; })},
+        valid_text_case{
+            "name of 255 escaped bytes", with_value("app_name", escaped_newlines(255)),
+            valid_text_state_with([](task_state& s) { s.app_name = std::string(255, '\n'); })},
+        valid_text_case{"exactly the size bound", valid_text_of_size(task_state_max_bytes),
+                        valid_text_state()}),
     zf_test::by_case_name());
 
 class InvalidTaskStateText : public ::testing::TestWithParam<text_case> {};
@@ -225,8 +272,8 @@ INSTANTIATE_TEST_SUITE_P(
         text_case{"tab for blank", with_line("finished", "finished\t0\n")},
         text_case{"trailing blank", with_value("finished", "0 ")},
         text_case{"nul byte in a line", with_value("sequence", std::string("7\0", 2))},
-        text_case{"larger than the bound",
-                  valid_text + std::string(task_state_max_bytes, 'x') + "\n"}),
+        // Valid but for its size, as "exactly the size bound" among the valid texts shows.
+        text_case{"one byte over the size bound", valid_text_of_size(task_state_max_bytes + 1)}),
     zf_test::by_case_name());
 
 INSTANTIATE_TEST_SUITE_P(Duplicates, InvalidTaskStateText,
