@@ -19,3 +19,12 @@ find_package(JPEG REQUIRED)
 # GoogleTest only: the benchmarks print their own figures, no test mocks.
 find_package(GTest REQUIRED)
 include(GoogleTest)
+
+# The companion's text: fontconfig, FreeType and FriBiDi, shared here; the
+# release build links their static archives (cmake/shipped_dependencies.cmake).
+# HarfBuzz is opened at run time and never linked.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(ZF_TEXT REQUIRED fontconfig freetype2 fribidi)
+add_library(zf_text_stack INTERFACE)
+target_include_directories(zf_text_stack SYSTEM INTERFACE ${ZF_TEXT_INCLUDE_DIRS})
+target_link_libraries(zf_text_stack INTERFACE ${ZF_TEXT_LINK_LIBRARIES})

@@ -37,6 +37,22 @@ foreach(zf_library ${ZF_SHIPPED_BOINC_API_NAME} ${ZF_SHIPPED_BOINC_NAME})
     "        <file_ref>\n            <file_name>${zf_library}</file_name>\n        </file_ref>\n")
 endforeach()
 
+# The companion's catalogues ship flat beside it, named after its physical
+# name, which is where it looks for them (/proc/self/exe); the client's slot
+# link is not needed, so they have no logical name either.
+set(ZF_VERSION_XML_CATALOGUES "")
+set(ZF_APP_INFO_CATALOGUE_FILES "")
+set(ZF_APP_INFO_CATALOGUE_REFS "")
+foreach(zf_language ${ZF_COMPANION_LANGUAGES})
+  set(zf_catalogue "${ZF_GRAPHICS_APP_NAME}_${zf_language}.mo")
+  string(APPEND ZF_VERSION_XML_CATALOGUES
+    "    <file>\n        <physical_name>${zf_catalogue}</physical_name>\n    </file>\n")
+  string(APPEND ZF_APP_INFO_CATALOGUE_FILES
+    "    <file_info>\n        <name>${zf_catalogue}</name>\n    </file_info>\n")
+  string(APPEND ZF_APP_INFO_CATALOGUE_REFS
+    "        <file_ref>\n            <file_name>${zf_catalogue}</file_name>\n        </file_ref>\n")
+endforeach()
+
 configure_file(${PROJECT_SOURCE_DIR}/packaging/version.xml.in
                ${PROJECT_BINARY_DIR}/packaging/version.xml @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/app_info.xml.in
@@ -57,6 +73,10 @@ foreach(zf_dir ${ZF_VERSION_DIR} ${ZF_ANONYMOUS_DIR})
   # executable when it finds one that is not.
   install(PROGRAMS $<TARGET_FILE:zorvath_fold_graphics> DESTINATION ${zf_dir} RENAME ${ZF_GRAPHICS_APP_NAME})
   install(FILES ${ZF_POSTER_FILE} DESTINATION ${zf_dir} RENAME ${ZF_POSTER_NAME})
+  foreach(zf_language ${ZF_COMPANION_LANGUAGES})
+    install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/zorvath_fold_graphics_${zf_language}.mo
+      DESTINATION ${zf_dir} RENAME ${ZF_GRAPHICS_APP_NAME}_${zf_language}.mo)
+  endforeach()
   if(ZF_SHIP)
     install(PROGRAMS ${ZF_SHIPPED_LIBRARIES} DESTINATION ${zf_dir})
   endif()

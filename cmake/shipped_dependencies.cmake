@@ -50,6 +50,23 @@ zf_imported_library(GLUT::GLUT ${ZF_ARCHIVE_glut} ${ZF_ARCHIVE_Xi} ${ZF_ARCHIVE_
   ${ZF_LIB_GL} m)
 zf_imported_library(JPEG::JPEG ${ZF_ARCHIVE_jpeg})
 
+# The companion's text libraries, which a host without a desktop's text stack
+# lacks (boinc-screensaver pulls in none of them): fontconfig, FreeType and
+# FriBiDi from their archives, with what they need in turn, in link order.
+# HarfBuzz, which Debian ships no archive of, is opened at run time only.
+foreach(archive fontconfig freetype fribidi expat png16 brotlidec brotlicommon bz2 z)
+  zf_find_archive(ZF_ARCHIVE_${archive} ${archive})
+endforeach()
+find_path(ZF_FREETYPE_INCLUDE_DIR ft2build.h PATH_SUFFIXES freetype2 REQUIRED)
+find_path(ZF_FRIBIDI_INCLUDE_DIR fribidi.h PATH_SUFFIXES fribidi REQUIRED)
+add_library(zf_text_stack INTERFACE IMPORTED GLOBAL)
+set_property(TARGET zf_text_stack PROPERTY INTERFACE_INCLUDE_DIRECTORIES
+  ${ZF_FREETYPE_INCLUDE_DIR} ${ZF_FRIBIDI_INCLUDE_DIR})
+set_property(TARGET zf_text_stack PROPERTY INTERFACE_LINK_LIBRARIES
+  ${ZF_ARCHIVE_fontconfig} ${ZF_ARCHIVE_freetype} ${ZF_ARCHIVE_fribidi} ${ZF_ARCHIVE_expat}
+  ${ZF_ARCHIVE_png16} ${ZF_ARCHIVE_brotlidec} ${ZF_ARCHIVE_brotlicommon} ${ZF_ARCHIVE_bz2}
+  ${ZF_ARCHIVE_z} m)
+
 # The BOINC libraries, shared: Debian's libboinc_api.a is an empty stub in
 # both Debian 11 and 12 (WORKAROUND(libboinc-app-dev 7.16.16 and 7.20.5)). Each
 # is copied into the build's bin/ under the name it ships with, and that name

@@ -8,6 +8,7 @@
 #include "companion/companion_state.h"
 #include "companion/companion_window.h"
 #include "companion/screensaver_embedding.h"
+#include "companion/shown_text.h"
 #include "companion/state_watch.h"
 #include "companion/status_line.h"
 #include "scene/app_graphics.h"
@@ -45,7 +46,7 @@ void log_change_of_view(companion_state_type& s) {
     if (showing) {
         companion_log("showing the task of process %ld", s.watch.latest.writer_pid);
     } else {
-        companion_log("%s", waiting_for_the_task);
+        companion_log("waiting for the task");
     }
 }
 
@@ -54,6 +55,7 @@ void look_at_slot_if_due(companion_state_type& s, double now) {
     s.next_look = now + slot_look_interval;
     note_slot_look(s.watch, look_at_slot(), now);
     keep_embedded_window_mapped(s.window);
+    if (embedder_gone(s.window, s.embedding)) end_companion(0, "the screensaver's window is gone");
     log_change_of_view(s);
     if (s.watch.latest_is_current) set_companion_title(title_for(s.watch.latest));
 }
@@ -79,10 +81,10 @@ void draw_frame(companion_state_type& s) {
     const int height = client.bottom - client.top;
     follow_poster_phase(s);
     app_graphics_draw_frame(width, height, dtime());
-    draw_status_line(
-        s.window,
-        s.watch.latest_is_current ? status_line_text(s.watch.latest) : waiting_for_the_task, width,
-        height, s.status_band);
+    draw_status_line(s.window,
+                     s.watch.latest_is_current ? status_line_text(s.watch.latest, s.words)
+                                               : waiting_for_the_task(s.words),
+                     width, height, s.status_band);
     platform::swap_buffers(s.window_dc);
     note_frame_shown(s.pacer, monotonic_seconds());
 }
@@ -100,6 +102,7 @@ void companion_tick(double now) {
 int run_companion(companion_display display, int argc, char** argv) {
     companion_state_type& s = companion_state;
     s.display = display;
+    s.words = desktop_words();
     // The first look names the window before it opens.
     look_at_slot_if_due(s, monotonic_seconds());
     if (!open_companion_window()) return 1;

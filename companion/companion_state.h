@@ -6,7 +6,9 @@
 #include <string>
 
 #include "companion/companion_arguments.h"
+#include "companion/companion_words.h"
 #include "companion/frame_pacer.h"
+#include "companion/screensaver_embedding.h"
 #include "companion/state_watch.h"
 #include "companion/status_line.h"
 #include "platform/window.h"
@@ -30,6 +32,10 @@ struct companion_state_type {
     // Whether the last look showed a task, once it has been logged.
     bool view_logged = false;
     bool showing_task = false;
+    // The screensaver's window that took ours in, if one did.
+    embedding_watch embedding;
+    // The words of the desktop's language, read once at start.
+    companion_words words;
     // The status line's band as last drawn.
     status_band_cache status_band;
     // The poster phase as the last frame drew it.

@@ -160,6 +160,7 @@ void translate_event(x_connection& c, XEvent& event) {
             break;
         case PropertyNotify:
             if (event.xproperty.atom == c.wm_state) on_state_change(target);
+            if (event.xproperty.atom == c.net_frame_extents) fit_to_published_frame(target);
             break;
         case Expose:
             if (event.xexpose.count == 0) {

@@ -17,6 +17,18 @@ namespace platform {
 
 // One connection to an X server. When the server goes away the Display is
 // kept but never used for requests again: GLX may still hold it.
+// A window manager's frame around a window, in pixels on each side.
+struct frame_extents {
+    long left = 0;
+    long right = 0;
+    long top = 0;
+    long bottom = 0;
+    bool operator==(const frame_extents& o) const {
+        return left == o.left && right == o.right && top == o.top && bottom == o.bottom;
+    }
+    bool operator!=(const frame_extents& o) const { return !(*this == o); }
+};
+
 struct x_connection {
     std::string name;
     Display* display = nullptr;
@@ -40,6 +52,10 @@ struct x_connection {
     std::array<unsigned char, 256> virtual_keys{};
     std::bitset<256> keys_down;
     Cursor blank_cursor = None;
+    // The frame the manager last published for a window, for a manager that
+    // tells it only after mapping: the next window is fitted to it at once.
+    bool frame_learned = false;
+    frame_extents learned_frame;
 
     x_connection() = default;
     x_connection(const x_connection&) = delete;
@@ -83,6 +99,12 @@ struct window {
     ::Window focus_before = None;
     int width = 0;  // client size last reported in WM_SIZE
     int height = 0;
+    // An ordinary window's client area was fitted to this outer size with the
+    // frame assumed, until the manager's published frame has been seen.
+    bool fits_outer_size = false;
+    int outer_width = 0;
+    int outer_height = 0;
+    frame_extents assumed_frame;
     device_context dc;
     // The child window of set_bottom_strip, once there is one; it goes with its parent.
     ::Window bottom_strip = None;
@@ -178,16 +200,14 @@ bool choose_visual(Display* display, int screen, const pixel_format_descriptor& 
 // window manager running, nothing is supported and windows have no frame.
 bool window_manager_supports(x_connection& connection, int screen, Atom feature);
 
-struct frame_extents {
-    long left = 0;
-    long right = 0;
-    long top = 0;
-    long bottom = 0;
-};
-
 // The frame that the window manager puts around this unmapped window, asked
-// for before mapping where the manager answers that; zero otherwise.
+// for before mapping where the manager answers that; else the frame it has
+// published for an earlier window on the connection; zero before any.
 frame_extents expected_frame_extents(window* w);
+// Once the manager publishes the frame of a window whose client area was fitted
+// to an outer size: the client area refitted if the frame differs from the
+// one assumed, and the frame remembered for the connection's next windows.
+void fit_to_published_frame(window* w);
 // The frame that the window manager has published for a mapped window; zero without one.
 frame_extents published_frame_extents(window* w);
 // Asks the window manager, before mapping, to show the window full screen and above others.

@@ -91,6 +91,10 @@ bool fullscreen_by_manager(window* w) {
 // corner at the position given.
 void fit_client_area_into_frame(window* w, int outer_width, int outer_height) {
     const frame_extents frame = expected_frame_extents(w);
+    w->fits_outer_size = true;
+    w->outer_width = outer_width;
+    w->outer_height = outer_height;
+    w->assumed_frame = frame;
     w->width = std::max(outer_width - static_cast<int>(frame.left + frame.right), 1);
     w->height = std::max(outer_height - static_cast<int>(frame.top + frame.bottom), 1);
     XResizeWindow(w->connection->display, w->xid, static_cast<unsigned>(w->width),

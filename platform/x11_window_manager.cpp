@@ -2,9 +2,10 @@
 // one runs and what it supports, the frame it will put around a window, full
 // screen, and the keyboard focus around a full-screen window.
 //
-// Not done: any wait for a manager beyond the one bounded question about the
-// frame before mapping; a manager that publishes its frame only after mapping
-// leaves the first window's client area at the full requested size.
+// The frame: asked for before mapping where the manager answers that; a
+// manager that publishes it only after mapping (FVWM 2.7) has the first
+// window's client area refitted once it does, and every later window fitted
+// at once to the frame it published last.
 #include <X11/Xatom.h>
 #include <poll.h>
 
@@ -117,7 +118,10 @@ frame_extents published_frame_extents(window* w) {
 
 frame_extents expected_frame_extents(window* w) {
     x_connection& c = *w->connection;
-    if (!window_manager_supports(c, w->screen, c.net_request_frame_extents)) return {};
+    const frame_extents learned = c.frame_learned ? c.learned_frame : frame_extents{};
+    if (!window_manager_supports(c, w->screen, c.net_request_frame_extents)) {
+        return window_manager_running(c, w->screen) ? learned : frame_extents{};
+    }
     XEvent request{};
     request.xclient.type = ClientMessage;
     request.xclient.window = w->xid;
@@ -128,7 +132,28 @@ frame_extents expected_frame_extents(window* w) {
     XFlush(c.display);
     // The answer is the property itself; a manager that has set it already sends no change.
     wait_for_property_change(c, w->xid, c.net_frame_extents, frame_answer_wait);
-    return published_frame_extents(w);
+    std::vector<long> answer;
+    if (!read_longs(c, w->xid, c.net_frame_extents, XA_CARDINAL, answer) || answer.size() < 4)
+        return learned;
+    return extents_from(answer);
+}
+
+void fit_to_published_frame(window* w) {
+    x_connection& c = *w->connection;
+    std::vector<long> values;
+    if (!read_longs(c, w->xid, c.net_frame_extents, XA_CARDINAL, values) || values.size() < 4)
+        return;
+    const frame_extents frame = extents_from(values);
+    if (!w->fits_outer_size || w->fullscreen_by_manager) return;
+    c.frame_learned = true;
+    c.learned_frame = frame;
+    w->fits_outer_size = false;
+    if (frame == w->assumed_frame) return;
+    const int width = std::max(w->outer_width - static_cast<int>(frame.left + frame.right), 1);
+    const int height = std::max(w->outer_height - static_cast<int>(frame.top + frame.bottom), 1);
+    x_error_trap trap(c.display);
+    XResizeWindow(c.display, w->xid, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    trap.finish();
 }
 
 void request_manager_fullscreen(window* w) {

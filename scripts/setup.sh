@@ -12,10 +12,19 @@ packages=(
   libx11-dev libxtst-dev libgl-dev libglu1-mesa-dev freeglut3-dev libjpeg-dev
   libgtest-dev
   xvfb xauth x11-utils libgl1-mesa-dri
-  openbox metacity weston xwayland
+  openbox metacity icewm fvwm weston xwayland
   boinc-client boinc-screensaver
   imagemagick fonts-dejavu-core locales
   debootstrap qemu-user patchelf binutils
+  libfontconfig-dev libfreetype-dev libfribidi-dev
+  libpng-dev libbrotli-dev libexpat1-dev libbz2-dev zlib1g-dev
+  # HarfBuzz's headers and library for the tests' reference rendering only:
+  # the companion opens libharfbuzz.so.0 at run time and never links it.
+  libharfbuzz-dev
+  # The scripts the status line's tests draw: CJK, Devanagari (DejaVu Sans
+  # has Latin, Greek, Cyrillic, Arabic and Hebrew).
+  fonts-wqy-microhei fonts-lohit-deva
+  gettext
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -34,7 +43,7 @@ if ((${#missing[@]})); then
 fi
 
 # The locale with a decimal comma that the tests of locale-independent
-# formats use.
+# formats use, and in which the companion's German run speaks.
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   sudo_cmd=""
   [ "$(id -u)" -eq 0 ] || sudo_cmd=sudo

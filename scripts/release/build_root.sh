@@ -12,12 +12,14 @@ source "$here/platforms.sh"
 
 # Per architecture: what the shipped binaries link, statically or from the host.
 link_packages=(libgl-dev libx11-dev libxext-dev freeglut3-dev libglu1-mesa-dev libjpeg-dev
-    libxi-dev libxfixes-dev libxxf86vm-dev libxrandr-dev libxrender-dev)
+    libxi-dev libxfixes-dev libxxf86vm-dev libxrandr-dev libxrender-dev
+    libfontconfig1-dev libfreetype-dev libfribidi-dev libexpat1-dev libpng-dev libbrotli-dev
+    libbz2-dev zlib1g-dev)
 boinc_packages=(libboinc-app-dev libboinc-app7 libboinc7)
 
 name=build-bullseye
 dir="$zf_roots/$name"
-packages=(build-essential cmake patchelf pkg-config "${link_packages[@]}")
+packages=(build-essential cmake patchelf pkg-config gettext "${link_packages[@]}")
 for platform in "${zf_platforms[@]}"; do
     arch=$(platform_debian_arch "$platform")
     [ "$arch" = amd64 ] && continue

@@ -20,6 +20,12 @@ host_root() {
             make_native_root host-bookworm-client bookworm "${desktop_gl[@]}" boinc-client
             echo "$name $zf_roots/host-bookworm-client"
             ;;
+        debian12-manager)
+            # The Manager brings the desktop's text stack (Pango, HarfBuzz,
+            # fontconfig, fonts), which the companion uses where it is there.
+            make_native_root host-bookworm-manager bookworm "${desktop_gl[@]}" boinc-manager
+            echo "$name $zf_roots/host-bookworm-manager"
+            ;;
         *-linux-gnu | *-linux-gnueabihf)
             arch=$(platform_debian_arch "$name")
             if [ -z "$(platform_qemu "$name")" ]; then
@@ -29,10 +35,10 @@ host_root() {
             fi
             echo "$name $zf_roots/host-bullseye-$arch"
             ;;
-        *) roots_fail "unknown host root $name (known: debian12-client ${zf_platforms[*]})" ;;
+        *) roots_fail "unknown host root $name (known: debian12-client debian12-manager ${zf_platforms[*]})" ;;
     esac
 }
 
 names=("$@")
-((${#names[@]})) || names=(debian12-client "${zf_platforms[@]}")
+((${#names[@]})) || names=(debian12-client debian12-manager "${zf_platforms[@]}")
 for name in "${names[@]}"; do host_root "$name"; done

@@ -104,14 +104,20 @@ std::string test_slot::listing() const {
 }
 
 running_companion::running_companion(const std::string& slot, const std::string& display,
-                                     const std::vector<std::string>& arguments)
+                                     const std::vector<std::string>& arguments,
+                                     const zf_test::environment_changes& extra_environment)
     : process_(
           [&] {
               std::vector<std::string> argv{companion_path()};
               argv.insert(argv.end(), arguments.begin(), arguments.end());
               return argv;
           }(),
-          slot, zf_test::with_display(display)) {
+          slot,
+          [&] {
+              zf_test::environment_changes environment = zf_test::with_display(display);
+              for (const auto& [name, value] : extra_environment) environment[name] = value;
+              return environment;
+          }()) {
     process_.close_input();
 }
 
@@ -206,14 +212,28 @@ namespace {
 struct band_count {
     long black = 0;
     long white = 0;
+    // Any shade between, of the text's smoothed edges.
+    long grey = 0;
 };
+
+bool is_neutral_grey(std::uint32_t pixel) {
+    const int red = (pixel >> 16) & 0xff;
+    const int green = (pixel >> 8) & 0xff;
+    const int blue = pixel & 0xff;
+    return std::abs(red - green) <= 6 && std::abs(green - blue) <= 6 && std::abs(red - blue) <= 6;
+}
 
 band_count count_band(const picture& frame) {
     band_count count;
     for (int y = std::max(0, frame.height - band_height); y < frame.height; ++y) {
         for (int x = 0; x < frame.width; ++x) {
-            if (near(frame.at(x, y), 0, 0, 0)) ++count.black;
-            if (near(frame.at(x, y), 255, 255, 255, 60)) ++count.white;
+            if (near(frame.at(x, y), 0, 0, 0)) {
+                ++count.black;
+            } else if (near(frame.at(x, y), 255, 255, 255, 60)) {
+                ++count.white;
+            } else if (is_neutral_grey(frame.at(x, y))) {
+                ++count.grey;
+            }
         }
     }
     return count;
@@ -229,7 +249,7 @@ bool status_band_has_text(const picture& frame) {
 bool status_band_is_whole(const picture& frame) {
     const band_count count = count_band(frame);
     const long band_pixels = static_cast<long>(frame.width) * std::min(frame.height, band_height);
-    return count.black + count.white == band_pixels;
+    return count.black + count.white + count.grey == band_pixels;
 }
 
 std::string describe(const std::optional<picture>& frame) {

@@ -44,8 +44,10 @@ class test_slot {
 // The companion run in a slot on a display, with its arguments.
 class running_companion {
   public:
+    // extra_environment is set over the display's, as the desktop sets it.
     running_companion(const std::string& slot, const std::string& display,
-                      const std::vector<std::string>& arguments = {});
+                      const std::vector<std::string>& arguments = {},
+                      const zf_test::environment_changes& extra_environment = {});
     zf_test::running_process& process() { return process_; }
     // Waits for it to end; its exit status, or -1 when it did not end in time.
     int status_after(double seconds);
@@ -76,8 +78,9 @@ bool shows_shipped_poster(const picture& frame);
 // The status band's white text pixels, row by row: equal bands show the same text.
 std::vector<bool> status_text_pixels(const picture& frame);
 bool status_band_has_text(const picture& frame);
-// The band's rows hold nothing but the band's black and white: it lies along
-// the bottom and spans the window, with no scene showing through.
+// The band's rows hold nothing but the band's black, white and the greys of
+// the text's edges: it lies along the bottom and spans the window, with no
+// scene showing through.
 bool status_band_is_whole(const picture& frame);
 // The measures above, for a failure's message.
 std::string describe(const std::optional<picture>& frame);

@@ -223,31 +223,6 @@ TEST(CompanionFramePacing, AStallDoesNotMakeUpFrames) {
     EXPECT_TRUE(frame_due(pacer, 20.04));
 }
 
-TEST(CompanionStatusLine, NamesUserProgressTimeAndRunState) {
-    task_state state = running_task(1);
-    state.user_name = "Ada Lovelace";
-    state.fraction_done = 0.4567;
-    state.cpu_time = 3725.9;
-    EXPECT_EQ(status_line_text(state), "Ada Lovelace  45.7% done  1:02:05 processor time  running");
-    state.suspended = true;
-    EXPECT_EQ(status_line_text(state),
-              "Ada Lovelace  45.7% done  1:02:05 processor time  suspended");
-    state.finished = true;
-    state.user_name.clear();
-    EXPECT_EQ(status_line_text(state), "45.7% done  1:02:05 processor time  finished");
-}
-
-TEST(CompanionStatusLine, ShowsOnlyPrintableAsciiAndBoundedNumbers) {
-    task_state state = running_task(1);
-    state.user_name = std::string("a\nb\x1b[2Jc\xc3\xa9\x7f", 11);
-    state.fraction_done = 2;
-    state.cpu_time = 1e300;
-    const std::string line = status_line_text(state);
-    EXPECT_EQ(line.rfind("a?b?[2Jc???  100.0% done  ", 0), 0u) << line;
-    for (const char c : line) EXPECT_TRUE(c >= 0x20 && c <= 0x7e) << line;
-    EXPECT_LT(line.size(), 80u) << line;
-}
-
 struct arguments_case {
     std::string name;
     std::vector<const char*> argv;

@@ -3,6 +3,7 @@
 // ends by itself.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+#include "companion/status_line.h"
 #include "tests/companion/companion_harness.h"
 #include "tests/support/case_names.h"
 #include "tests/support/private_x_server.h"
@@ -102,6 +104,114 @@ TEST_F(CompanionInSlot, ShowsTheSceneTitledByTheTaskWithAStatusLineThatFollowsIt
 
 // The line is kept by the X server apart from the GL frames: it must follow
 // the window's bottom edge and width as the window grows and shrinks.
+bool has_locale(const char* name) {
+    const locale_t locale = newlocale(LC_ALL_MASK, name, static_cast<locale_t>(nullptr));
+    if (locale) freelocale(locale);
+    return locale != static_cast<locale_t>(nullptr);
+}
+
+// The band's pixels in the window, against the expected line drawn as the
+// companion draws it (the drawing itself is checked against the text
+// libraries in status_text_test).
+long pixels_off_the_line(const picture& frame, const band_picture& expected) {
+    long off = 0;
+    const int top = frame.height - expected.height;
+    for (int y = 0; y < expected.height; ++y) {
+        for (int x = 0; x < expected.width && x < frame.width; ++x) {
+            const std::uint32_t grey = expected.grey_at(x, y);
+            off += frame.at(x, top + y) != (grey << 16 | grey << 8 | grey);
+        }
+    }
+    return off;
+}
+
+TEST_F(CompanionInSlot, SpeaksTheDesktopsLanguage) {
+    ZF_REQUIRE_REAL_PART(has_locale("de_DE.UTF-8"),
+                         "no de_DE.UTF-8 locale (scripts/setup.sh generates it)");
+    test_slot slot;
+    task_state state = live_task_state(app_name, "Jürgen");
+    state.fraction_done = 0.4567;
+    state.cpu_time = 3725.4;
+    slot.publish(state);
+    auto companion = std::make_unique<running_companion>(
+        slot.path(), server->name(), std::vector<std::string>{},
+        zf_test::environment_changes{{"LANG", "de_DE.UTF-8"},
+                                     {"LC_ALL", std::nullopt},
+                                     {"LC_MESSAGES", std::nullopt},
+                                     {"LC_NUMERIC", std::nullopt},
+                                     {"LANGUAGE", std::nullopt}});
+    const auto window = wait_for_window(display, app_name, 10);
+    ASSERT_TRUE(window) << companion->log();
+    const band_picture german = draw_status_band(
+        "\u2068Jürgen\u2069  45,7 % erledigt  1 Stunde 2 Minuten 5 Sekunden Rechenzeit  läuft",
+        window->width, window->height);
+    const auto shown = wait_for_picture(
+        display, *window, [&](const picture& p) { return pixels_off_the_line(p, german) == 0; },
+        10);
+    ASSERT_TRUE(shown) << companion->log();
+    EXPECT_EQ(pixels_off_the_line(*shown, german), 0);
+}
+
+// How the screensaver's window goes: destroyed with the companion's window
+// inside it, or its client gone with the companion's window in its save-set,
+// which puts that window back on the root.
+enum class embedder_end { destroyed, client_gone_with_save_set };
+
+struct embedder_case {
+    std::string name;
+    embedder_end end;
+};
+
+void PrintTo(const embedder_case& c, std::ostream* out) { *out << c.name; }
+
+class CompanionEmbedded : public testing::WithParamInterface<embedder_case>,
+                          public CompanionInSlot {};
+
+// Takes the window in as boincscr does: into a full-screen window of its own,
+// then override-redirect.
+Window embed_as_screensaver(Display* embedder, Window companion_window) {
+    const Window root = DefaultRootWindow(embedder);
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    const Window holder =
+        XCreateWindow(embedder, root, 0, 0, 1024, 768, 0, CopyFromParent, InputOutput,
+                      CopyFromParent, CWOverrideRedirect, &attributes);
+    XMapWindow(embedder, holder);
+    XAddToSaveSet(embedder, companion_window);
+    XReparentWindow(embedder, companion_window, holder, 0, 0);
+    XChangeWindowAttributes(embedder, companion_window, CWOverrideRedirect, &attributes);
+    XSync(embedder, False);
+    return holder;
+}
+
+TEST_P(CompanionEmbedded, EndsWithStatusZeroWhenTheScreensaversWindowGoes) {
+    test_slot slot;
+    slot.publish(live_task_state(app_name, "Ada"));
+    auto companion = start(slot);
+    const auto window = wait_for_window(display, app_name, 10);
+    ASSERT_TRUE(window) << companion->log();
+    Display* embedder = XOpenDisplay(server->name().c_str());
+    ASSERT_NE(embedder, nullptr);
+    const Window holder = embed_as_screensaver(embedder, window->xid);
+    // Embedded, it goes on: a few looks at the slot.
+    EXPECT_EQ(companion->status_after(1.0), -1) << companion->log();
+
+    if (GetParam().end == embedder_end::destroyed) {
+        XDestroyWindow(embedder, holder);
+        XSync(embedder, False);
+    }
+    XCloseDisplay(embedder);
+    EXPECT_EQ(companion->status_after(1.0), 0) << companion->log();
+    EXPECT_NE(companion->log().find("the screensaver's window is gone"), std::string::npos)
+        << companion->log();
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, CompanionEmbedded,
+                         testing::Values(embedder_case{"destroyed", embedder_end::destroyed},
+                                         embedder_case{"client gone with save set",
+                                                       embedder_end::client_gone_with_save_set}),
+                         zf_test::by_case_name());
+
 TEST_F(CompanionInSlot, KeepsTheStatusLineAlongTheBottomAsTheWindowIsResized) {
     test_slot slot;
     slot.publish(live_task_state(app_name, "Ada Lovelace"));

@@ -1,6 +1,6 @@
 // The graphics window on volunteers' desktops: the same cases under a bare X
-// server, two framing window managers and XWayland, each desktop started
-// for the case. The window manager's own requests (move and resize,
+// server, four framing window managers (Openbox, Metacity, IceWM, FVWM) and
+// XWayland, each desktop started for the case. The window manager's own requests (move and resize,
 // minimise, restore, close) are sent as its pager or taskbar sends them,
 // and the manager carries them out; input comes through XTest.
 //
@@ -49,6 +49,8 @@ const desktop_case desktops[] = {
     {desktop_kind::bare_xvfb, nullptr, "no window manager", nullptr},
     {desktop_kind::openbox, nullptr, nullptr, nullptr},
     {desktop_kind::metacity, nullptr, nullptr, nullptr},
+    {desktop_kind::icewm, nullptr, nullptr, nullptr},
+    {desktop_kind::fvwm, nullptr, nullptr, nullptr},
     // Weston 10's desktop shell has no minimised state, for X windows neither.
     // Its window manager gives X windows the focus that the Wayland keyboard
     // has, and the headless back-end has no keyboard: it sets the focus to None.
@@ -443,6 +445,15 @@ void move_the_mouse(Display* d) {
     hints.flags = InputHint;
     hints.input = True;
     XSetWMHints(d, other, &hints);
+    // Its place asked for, as the click below expects it: FVWM 2.7 places a
+    // window that asks for none by its own policy.
+    XSizeHints place{};
+    place.flags = USPosition | USSize;
+    place.x = 300;
+    place.y = 300;
+    place.width = 200;
+    place.height = 150;
+    XSetWMNormalHints(d, other, &place);
     XMapWindow(d, other);
     XSync(d, False);
     return other;

@@ -28,12 +28,14 @@ free_tcp_port() {
 }
 
 # version_files VERSION_XML: prints "physical logical" per file, with "-" as
-# the logical name of the main program.
+# the logical name of the main program and "=" for a file that has none (the
+# companion's catalogues, a release's libraries: found beside the programs).
 version_files() {
     awk '
-        /<file>/ { physical = ""; logical = "-" }
+        /<file>/ { physical = ""; logical = "=" }
         /<physical_name>/ { physical = $0; gsub(/.*<physical_name>|<\/physical_name>.*/, "", physical) }
         /<logical_name>/ { logical = $0; gsub(/.*<logical_name>|<\/logical_name>.*/, "", logical) }
+        /<main_program\/>/ { logical = "-" }
         /<\/file>/ { print physical, logical }
     ' "$1"
 }
@@ -74,6 +76,8 @@ install_server_version() {
         file_infos+=$(xml_file_info "$name" "$project_dir/$name" "$executable")
         if [ "$logical" = "-" ]; then
             file_refs+="<file_ref><file_name>$name</file_name><main_program/></file_ref>"
+        elif [ "$logical" = "=" ]; then
+            file_refs+="<file_ref><file_name>$name</file_name></file_ref>"
         else
             file_refs+="<file_ref><file_name>$name</file_name><open_name>$logical</open_name></file_ref>"
         fi

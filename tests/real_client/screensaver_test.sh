@@ -2,7 +2,8 @@
 # Runs Debian's BOINC screensaver (boincscr, an XScreenSaver hack) against a
 # real client that runs one task of the installed application version, and
 # checks that it starts the version's graphics companion under the desk
-# account, in the task's slot, and embeds the companion's window into its own.
+# account, in the task's slot, and embeds the companion's window into its own;
+# then that the companion ends, within a second, when the screensaver does.
 # boincscr asks only the client on the default GUI RPC port 31416, and finds
 # the window to embed among the window manager's clients (_NET_CLIENT_LIST) by
 # its WM_COMMAND, which must be the command it started: a window manager runs
@@ -87,5 +88,23 @@ companion_window=$(window_titled "$zf_app_name")
 wait_until 30 "boincscr to embed the companion's window" embedded_in_screensaver "$companion_window"
 wait_until 30 "the scene in the embedded window" shows_animated_scene "$companion_window"
 
+step "the screensaver ends as XScreenSaver ends a hack (SIGTERM); the companion ends within a second"
+kill -TERM "$screensaver_pid"
+ended_in_ms=""
+started_ns=$(date +%s%N)
+while (( $(date +%s%N) - started_ns < 3000000000 )); do
+    if process_gone "$companion_pid"; then
+        ended_in_ms=$(( ($(date +%s%N) - started_ns) / 1000000 ))
+        break
+    fi
+    sleep 0.02
+done
+[ -n "$ended_in_ms" ] || fail "the companion still runs 3 s after the screensaver ended"
+(( ended_in_ms <= 1000 )) || fail "the companion ended ${ended_in_ms} ms after the screensaver, not within 1 s"
+# Its own end, with status 0, says why; a companion killed by boincscr would not.
+grep -q "graphics companion: the screensaver's window is gone" "$work/boincscr.log" ||
+    fail "the companion did not end by its own rule: $(tail -n 5 "$work/boincscr.log")"
+echo "the companion ended ${ended_in_ms} ms after the screensaver"
+
 stop_client
-step "PASS: boincscr started the graphics companion and embedded its window"
+step "PASS: boincscr started the graphics companion, embedded its window, and the companion ended with it"

@@ -128,4 +128,13 @@ shows_scene() {
 }
 wait_until "$patience" "the companion's window with a moving scene" shows_scene
 kill -0 "${pids[-1]}" 2>/dev/null || fail "the companion ended"
+
+# The shaping library is the host's, loaded only where it is there; without
+# it the companion says so once and draws the text unshaped.
+unshaped=$(grep -c "text is drawn unshaped" "$work/companion.log" || true)
+if compgen -G "$root/usr/lib/*/libharfbuzz.so.0" >/dev/null; then
+    [ "$unshaped" = 0 ] || fail "the companion did not find the host's libharfbuzz.so.0"
+else
+    ((unshaped <= 1)) || fail "the companion said $unshaped times that it draws unshaped"
+fi
 step "passed"

@@ -18,10 +18,13 @@ enum class desktop_kind {
     bare_xvfb,        // Xvfb alone: no window manager, no frames
     openbox,          // Openbox 3.6 on Xvfb (LXDE, LXQt)
     metacity,         // Metacity 3.46 on Xvfb (GNOME Flashback)
+    icewm,            // IceWM 3.3 on Xvfb, with its taskbar, as icewm-session runs it
+    fvwm,             // FVWM 2.7 on Xvfb, with Debian's default configuration
     xwayland_weston,  // Xwayland under Weston's headless back-end
 };
 
-// "BareXvfb", "Openbox", "Metacity", "XwaylandWeston": names for test cases.
+// "BareXvfb", "Openbox", "Metacity", "IceWm", "Fvwm", "XwaylandWeston":
+// names for test cases.
 const char* desktop_name(desktop_kind kind);
 
 class desktop_session {
@@ -40,6 +43,7 @@ class desktop_session {
     void start_xvfb_with(const char* window_manager, const std::vector<std::string>& wm_argv);
     void start_weston();
     bool wait_for_window_manager(double seconds);
+    bool wait_for_banner_to_go(double seconds);
     void stop();
 
     std::unique_ptr<private_x_server> x_server_;
