@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
             // Interleaved, and in turns first, so that a busy machine or a
             // drifting clock rate slows both alike.
             for (const bool publishing : {round % 2 == 0, round % 2 != 0}) {
-                const std::uint64_t before = host_state.state_sequence;
+                const std::uint64_t before = host_state.published_sequence;
                 ticks.publishing.store(publishing);
                 const double wall_before = wall_seconds();
                 run_round(out, first_pass, passes, publishing ? on : off);
@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
                 first_pass += passes;
                 ticks.publishing.store(false);
                 std::this_thread::sleep_for(2 * tick_period);
-                publications += host_state.state_sequence - before;
+                publications += host_state.published_sequence - before;
             }
         }
         publisher_cpu = ticks.publisher_cpu.load();

@@ -8,8 +8,10 @@
 
 #include <cstdio>
 
+#include "companion/companion_log.h"
+
 void end_companion(int status, const char* why) {
-    if (why && *why) std::fprintf(stderr, "graphics companion: %s\n", why);
+    if (why && *why) companion_log("%s", why);
     std::fflush(nullptr);
     _exit(status);
 }

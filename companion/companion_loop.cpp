@@ -1,18 +1,20 @@
 #include "companion/companion_loop.h"
 
 #include <chrono>
-#include <cstdio>
 #include <string>
 
 #include "companion/companion_exit.h"
+#include "companion/companion_log.h"
 #include "companion/companion_state.h"
 #include "companion/companion_window.h"
 #include "companion/screensaver_embedding.h"
 #include "companion/shown_text.h"
 #include "companion/state_watch.h"
 #include "companion/status_line.h"
-#include "platform/message_loop.h"
 #include "scene/app_graphics.h"
+#include "task_window/process_liveness.h"
+#include "task_window/task_window.h"
+#include "task_window/tick_loop.h"
 #include "util.h"
 
 namespace {
@@ -31,7 +33,7 @@ double monotonic_seconds() {
 void on_tick() { companion_tick(monotonic_seconds()); }
 
 std::string title_for(const task_state& state) {
-    return state.app_name.empty() ? default_companion_title : printable_ascii(state.app_name);
+    return state.app_name.empty() ? default_task_window_title : printable_ascii(state.app_name);
 }
 
 // One line whenever the task comes into view or goes out of it, for whoever
@@ -42,10 +44,9 @@ void log_change_of_view(companion_state_type& s) {
     s.view_logged = true;
     s.showing_task = showing;
     if (showing) {
-        std::fprintf(stderr, "graphics companion: showing the task of process %ld\n",
-                     s.watch.latest.writer_pid);
+        companion_log("showing the task of process %ld", s.watch.latest.writer_pid);
     } else {
-        std::fputs("graphics companion: waiting for the task\n", stderr);
+        companion_log("waiting for the task");
     }
 }
 
@@ -106,8 +107,6 @@ int run_companion(companion_display display, int argc, char** argv) {
     look_at_slot_if_due(s, monotonic_seconds());
     if (!open_companion_window()) return 1;
     advertise_launch_command(s.window, argc, argv);
-    platform::set_thread_timer(tick_period_ms, on_tick);
-    platform::message msg;
-    while (platform::get_message(msg)) platform::dispatch_message(msg);
+    run_tick_loop(tick_period_ms, on_tick);
     return 0;
 }

@@ -42,7 +42,5 @@ struct companion_state_type {
     bool poster_shown = false;
 };
 
+// Never reset: the companion's tests run it as a process of its own.
 extern companion_state_type companion_state;
-
-// Back to the state at start-up, for test fixtures between cases.
-void reset_companion_state();

@@ -7,9 +7,6 @@
 
 #include "platform/window.h"
 
-// The title before any valid state names the application.
-extern const char default_companion_title[];
-
 // Registers the class and makes the window with its GL context current and the
 // scene set up in it; false, with a line on standard error, when that fails.
 bool open_companion_window();

@@ -4,7 +4,7 @@
 #include "companion/frame_pacer.h"
 
 namespace {
-constexpr double frame_interval = 1.0 / max_frames_per_second;
+constexpr double frame_interval = 1.0 / frame_cap_per_second;
 }
 
 bool frame_due(frame_pacer& pacer, double now) {

@@ -4,14 +4,14 @@
 #include <array>
 #include <cstddef>
 
-constexpr int max_frames_per_second = 30;
+#include "task_window/task_window.h"
 
 struct frame_pacer {
     // When the next frame may come, keeping the pace even.
     double next_frame = 0;
     // When the last 30 frames were shown, oldest at `oldest`: a frame comes
     // only a whole second after the one 30 frames before it was shown.
-    std::array<double, max_frames_per_second> recent{};
+    std::array<double, frame_cap_per_second> recent{};
     std::size_t oldest = 0;
     bool recent_filled = false;
 };

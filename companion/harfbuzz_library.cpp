@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "companion/companion_log.h"
+
 namespace {
 
 template <typename Function>
@@ -51,9 +53,7 @@ const harfbuzz_library* host_harfbuzz() {
     static const harfbuzz_library* const hb = [] {
         const harfbuzz_library* found = load_harfbuzz("libharfbuzz.so.0");
         if (!found) {
-            std::fprintf(stderr,
-                         "graphics companion: no libharfbuzz.so.0 on this host; text is drawn "
-                         "unshaped\n");
+            companion_log("no libharfbuzz.so.0 on this host; text is drawn unshaped");
         }
         return found;
     }();

@@ -6,8 +6,6 @@
 #include <sys/types.h>
 
 #include <cerrno>
-#include <csignal>
-#include <limits>
 #include <string>
 
 #include "task_state/slot_file.h"
@@ -67,12 +65,6 @@ end_reason companion_end_reason(const state_watch_type& watch, double now,
         return end_reason::writer_gone;
     }
     return end_reason::none;
-}
-
-bool process_alive(long pid) {
-    // Zero and negative numbers would name process groups, and larger ones wrap.
-    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return false;
-    return kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
 }
 
 const char* end_reason_text(end_reason reason) {

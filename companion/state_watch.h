@@ -4,6 +4,7 @@
 #pragma once
 
 #include "task_state/task_state.h"
+#include "task_window/process_liveness.h"
 
 // Seconds between looks at the slot.
 constexpr double slot_look_interval = 0.25;
@@ -42,9 +43,6 @@ enum class end_reason { none, finished, writer_gone, slot_emptied };
 // process that the state names.
 end_reason companion_end_reason(const state_watch_type& watch, double now,
                                 bool (*writer_alive)(long pid));
-
-// kill(pid, 0): gone only on ESRCH, since another account's live process gives EPERM.
-bool process_alive(long pid);
 
 // For the log line at the end.
 const char* end_reason_text(end_reason reason);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "companion/companion_log.h"
 #include "companion/harfbuzz_library.h"
 #include "companion/line_fonts.h"
 #include "companion/shown_text.h"
@@ -19,10 +20,7 @@ line_fonts& status_fonts() {
     static line_fonts fonts(status_text_family, status_text_pixel_size, host_harfbuzz());
     static const bool said = [] {
         if (!fonts.usable())
-            std::fputs(
-                "graphics companion: fontconfig found no outline font; the status line "
-                "is left empty\n",
-                stderr);
+            companion_log("fontconfig found no outline font; the status line is left empty");
         return true;
     }();
     (void)said;

@@ -9,14 +9,13 @@
 
 #include "graphics_host/graphics_mode.h"
 #include "graphics_host/render_throttle.h"
-#include "graphics_host/startup.h"
+#include "graphics_host/startup_hooks.h"
 #include "platform/window.h"
-
-// Where an ordinary window goes when none has been placed yet.
-constexpr platform::rect default_window_rect{50, 50, 690, 530};
+#include "task_window/task_window.h"
 
 struct host_state_type {
-    // The display mode and its window (display_modes.cpp, window_procedure.cpp).
+    // The display mode and its window (mode_switch.cpp, graphics_window.cpp,
+    // window_procedure.cpp).
 
     // Changed by set_graphics_mode, and by report_graphics_mode once a quit is told.
     int current_graphics_mode = mode_hide_graphics;
@@ -53,25 +52,25 @@ struct host_state_type {
 
     // Wall-clock time of the next look at the library's status.
     double next_end_check = 0;
-    // When the present reason to end was first seen; 0 while there is none.
-    double end_reason_first_seen = 0;
+    // When the present cause to end was first seen; 0 while there is none.
+    double end_cause_first_seen = 0;
     // The core client's process, from the init data at the first look; -1 before it.
     int core_client_pid = -1;
 
     // The task's published state (task_state_publisher.cpp).
 
     // Wall-clock time at which the state file is next renewed.
-    double next_state_publication = 0;
+    double next_publication = 0;
     // States published by this process: the last one's sequence number.
-    std::uint64_t state_sequence = 0;
+    std::uint64_t published_sequence = 0;
     // The flags of the last state published; a change is published at once.
     bool published_suspended = false;
     bool published_poster_phase = false;
     bool published_finished = false;
     // A failure was logged and no write has succeeded since.
-    bool state_failure_logged = false;
+    bool publication_failure_logged = false;
     // The init data's names, read at the first publication.
-    bool state_names_read = false;
+    bool published_names_read = false;
     std::string published_app_name;
     std::string published_user_name;
 

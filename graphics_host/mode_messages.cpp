@@ -3,9 +3,9 @@
 
 #include "app_ipc.h"
 #include "boinc_api.h"
-#include "graphics_host/display_modes.h"
 #include "graphics_host/graphics_mode.h"
 #include "graphics_host/host_state.h"
+#include "graphics_host/mode_switch.h"
 #include "graphics_host/request_channel.h"
 #include "scene/app_graphics.h"
 

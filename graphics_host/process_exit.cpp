@@ -32,7 +32,7 @@
 #include <cstdlib>
 
 #include "boinc_api.h"
-#include "graphics_host/startup.h"
+#include "graphics_host/alarm_signal.h"
 #include "graphics_host/task_state_publisher.h"
 #include "platform/message_loop.h"
 

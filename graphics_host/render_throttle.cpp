@@ -1,12 +1,9 @@
 #include "graphics_host/render_throttle.h"
 
 #include "boinc_api.h"
-#include "graphics_host/host_state.h"
-#include "graphics_host/process_exit.h"
-#include "scene/app_graphics.h"
 #include "util.h"
 
-double max_frames_per_second = 30.0;
+double max_frames_per_second = frame_cap_per_second;
 double max_graphics_cpu_fraction = 0.5;
 
 namespace {
@@ -22,9 +19,9 @@ double library_thread_cpu_time() {
     return cpu;
 }
 
-const render_clock library_clock{library_wall_time, library_thread_cpu_time};
-
 }  // namespace
+
+const render_clock library_clock{library_wall_time, library_thread_cpu_time};
 
 bool render_within_limits_using(render_throttle_state& state, const render_clock& clock,
                                 frame_callback draw, int width, int height, double time) {
@@ -56,11 +53,4 @@ bool render_within_limits_using(render_throttle_state& state, const render_clock
     draw(width, height, time);
     if (measure) state.total_render_cpu += clock.thread_cpu_time() - before;
     return true;
-}
-
-bool render_within_limits(int width, int height, double time) {
-    const bool drawn = render_within_limits_using(host_state.render_throttle, library_clock,
-                                                  app_graphics_draw_frame, width, height, time);
-    arrange_exit_after_frame(drawn);
-    return drawn;
 }

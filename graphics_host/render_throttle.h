@@ -1,6 +1,10 @@
 // The render throttle: at most max_frames_per_second frames a second, and at
-// most max_graphics_cpu_fraction of the elapsed time in the frame callback.
+// most max_graphics_cpu_fraction of the elapsed time in the frame callback. It
+// knows nothing of the host: the tick (render_within_limits) hands it the
+// host's record, the library's clocks and the scene's frame callback.
 #pragma once
+
+#include "task_window/task_window.h"
 
 // Accumulated since the process started; never reset.
 struct render_throttle_state {
@@ -16,15 +20,15 @@ struct render_clock {
     double (*thread_cpu_time)();
 };
 
+// The library's clocks: wall time, and the calling thread's processor time.
+extern const render_clock library_clock;
+
 using frame_callback = void (*)(int width, int height, double time);
 
-// Throttle settings, read on every throttle call; 0 switches a limit off.
+// The throttle's settings, read on every call; 0 switches a limit off. The
+// frame rate's starts at the frame cap that both programs keep to.
 extern double max_frames_per_second;
 extern double max_graphics_cpu_fraction;
-
-// Calls the scene's frame callback at most once, within the limits, with the
-// library's clocks and the host's throttle state; true exactly when it did.
-bool render_within_limits(int width, int height, double time);
 
 // Calls `draw` at most once, within the limits; true exactly when it did.
 bool render_within_limits_using(render_throttle_state& state, const render_clock& clock,

@@ -1,21 +1,15 @@
-// Start-up sequence and worker launch of the graphics host.
-//
-// WORKAROUND(BOINC 7.20.5, Debian 12): the library suspends the job from a
-// SIGALRM handler, on whichever thread
-// takes the signal. Blocking the signal on the main thread before the library
-// starts (every later thread inherits the mask) and unblocking it on the
-// worker alone makes suspension stop the worker while the graphics go on.
+// Start-up sequence and worker launch of the graphics host. Only the worker
+// takes the library's SIGALRM (alarm_signal.h).
 #include "graphics_host/startup.h"
 
-#include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 
 #include "boinc_api.h"
 #include "error_numbers.h"
+#include "graphics_host/alarm_signal.h"
 #include "graphics_host/event_loop.h"
 #include "graphics_host/host_state.h"
 #include "platform/thread.h"
@@ -45,13 +39,6 @@ unsigned worker_thread_entry(void*) {
 }
 
 }  // namespace
-
-void set_alarm_signal_blocked(bool blocked) {
-    sigset_t alarm;
-    sigemptyset(&alarm);
-    sigaddset(&alarm, SIGALRM);
-    pthread_sigmask(blocked ? SIG_BLOCK : SIG_UNBLOCK, &alarm, nullptr);
-}
 
 int boinc_init_graphics(worker_function_type worker) {
     fill_startup_hooks();

@@ -2,15 +2,7 @@
 // main thread, the worker thread's launch, then the event loop.
 #pragma once
 
-struct BOINC_OPTIONS;
-
-using worker_function_type = void (*)();
-
-// The library hooks that the start-up sequence and the worker thread call.
-struct startup_hooks_type {
-    int (*library_startup)(BOINC_OPTIONS*);  // starts the BOINC library
-    int (*worker_timer_setup)();             // registers the calling thread as the worker
-};
+#include "graphics_host/startup_hooks.h"
 
 // The hooks that the program runs with; tests start with hooks of their own.
 extern startup_hooks_type startup_hooks;
@@ -24,7 +16,3 @@ void fill_startup_hooks();
 int start_graphics_with_hooks(BOINC_OPTIONS& options, worker_function_type worker,
                               startup_hooks_type* hooks);
 int launch_worker_thread(worker_function_type worker);
-
-// The library suspends the job from a SIGALRM handler, on whichever thread
-// takes the signal: only the worker may take it.
-void set_alarm_signal_blocked(bool blocked);

@@ -15,7 +15,8 @@
 
 #include "app_ipc.h"
 #include "boinc_api.h"
-#include "graphics_host/display_modes.h"
+#include "graphics_host/graphics_window.h"
+#include "graphics_host/host_log.h"
 #include "graphics_host/host_state.h"
 #include "scene/app_graphics.h"
 #include "task_state/task_state.h"
@@ -69,12 +70,12 @@ bool differ_from_published(const state_flags& flags) {
 // carries the host's whole description, costs more than all else here.
 void read_names_once() {
     host_state_type& s = host_state;
-    if (s.state_names_read) return;
+    if (s.published_names_read) return;
     APP_INIT_DATA init_data;
     boinc_get_init_data(init_data);
     s.published_app_name = graphics_window_title(init_data);
     s.published_user_name = init_data.user_name;
-    s.state_names_read = true;
+    s.published_names_read = true;
 }
 
 task_state current_state(const state_flags& flags) {
@@ -137,29 +138,31 @@ bool replace_state_file(const std::string& text, const char*& step) {
 
 void publish(task_state& state) {
     host_state_type& s = host_state;
-    state.sequence = ++s.state_sequence;
+    state.sequence = ++s.published_sequence;
     s.published_suspended = state.suspended;
     s.published_poster_phase = state.poster_phase;
     s.published_finished = state.finished;
-    s.next_state_publication = state.written_at + renewal_interval_seconds;
+    s.next_publication = state.written_at + renewal_interval_seconds;
 
     const char* step = "";
     if (replace_state_file(format_task_state(state), step)) {
-        s.state_failure_logged = false;
+        s.publication_failure_logged = false;
         return;
     }
     // Once for a run of failures: the job goes on, and the next second tries again.
-    if (s.state_failure_logged) return;
-    s.state_failure_logged = true;
-    std::fprintf(stderr, "graphics host: cannot %s the task's state file %s: %s\n", step,
-                 task_state_file_name, std::strerror(errno));
+    if (s.publication_failure_logged) return;
+    s.publication_failure_logged = true;
+    const int failure = errno;
+    const std::string what =
+        std::string("cannot ") + step + " the task's state file " + task_state_file_name;
+    log_host_failure(what.c_str(), std::strerror(failure));
 }
 
 }  // namespace
 
 void publish_task_state_if_due() {
     const state_flags flags = current_flags();
-    if (!differ_from_published(flags) && dtime() < host_state.next_state_publication) return;
+    if (!differ_from_published(flags) && dtime() < host_state.next_publication) return;
     task_state state = current_state(flags);
     publish(state);
     if (state.finished) finished_state_tried.store(true, std::memory_order_release);

@@ -1,30 +1,31 @@
-// The graphics window's procedure: size, painting, closing, input for the
-// scene, and the end of a full-screen display at the first sign of a user.
+// The graphics window's class and procedure: closing, input for the scene,
+// and the end of a full-screen display at the first sign of a user; the
+// messages that the companion's window answers alike are the task window's.
 #include "graphics_host/window_procedure.h"
 
 #include "boinc_api.h"
-#include "graphics_host/display_modes.h"
 #include "graphics_host/graphics_mode.h"
 #include "graphics_host/host_state.h"
+#include "graphics_host/mode_switch.h"
 #include "graphics_host/process_exit.h"
 #include "scene/app_graphics.h"
+#include "task_window/task_window.h"
+#include "task_window/task_window_messages.h"
 
 const unsigned set_foreground_message =
     platform::register_window_message("BOINCSetForegroundWindow");
 
 namespace {
 
+const window_scene_callbacks scene_callbacks{app_graphics_init, app_graphics_resize};
+
 bool in_fullscreen() { return host_state.current_graphics_mode == mode_fullscreen; }
 
-platform::point cursor_position() {
-    platform::point position{0, 0};
-    platform::get_cursor_pos(position);
-    return position;
-}
-
-void on_size(std::uintptr_t kind, std::intptr_t size) {
-    host_state.window_visible = kind != platform::size_minimized;
-    app_graphics_resize(platform::low_word(size), platform::high_word(size));
+// In full screen the first sign of a user quits the display instead of reaching the scene.
+bool quit_full_screen_at(unsigned message) {
+    if (!in_fullscreen()) return false;
+    if (ends_full_screen(message, host_state.creation_cursor_pos)) set_graphics_mode(mode_quit);
+    return true;
 }
 
 void on_close() {
@@ -33,9 +34,8 @@ void on_close() {
 }
 
 void on_key(unsigned message, std::uintptr_t key, std::intptr_t key_data) {
-    if (in_fullscreen()) {
-        set_graphics_mode(mode_quit);
-    } else if (message == platform::wm_keydown) {
+    if (quit_full_screen_at(message)) return;
+    if (message == platform::wm_keydown) {
         boinc_app_key_press(static_cast<int>(key), static_cast<int>(key_data));
     } else {
         boinc_app_key_release(static_cast<int>(key), static_cast<int>(key_data));
@@ -43,22 +43,15 @@ void on_key(unsigned message, std::uintptr_t key, std::intptr_t key_data) {
 }
 
 void on_mouse_move(std::uintptr_t buttons) {
+    if (quit_full_screen_at(platform::wm_mousemove)) return;
     const platform::point position = cursor_position();
-    if (in_fullscreen()) {
-        const platform::point& start = host_state.creation_cursor_pos;
-        if (position.x != start.x || position.y != start.y) set_graphics_mode(mode_quit);
-        return;
-    }
     boinc_app_pointer_move(position.x, position.y, (buttons & platform::mk_lbutton) != 0,
                            (buttons & platform::mk_mbutton) != 0,
                            (buttons & platform::mk_rbutton) != 0);
 }
 
 void on_mouse_button(unsigned message) {
-    if (in_fullscreen()) {
-        set_graphics_mode(mode_quit);
-        return;
-    }
+    if (quit_full_screen_at(message)) return;
     const platform::point position = cursor_position();
     int which = 0;
     bool down = false;
@@ -77,6 +70,23 @@ void on_display_lost(platform::window_handle window) {
 }
 
 }  // namespace
+
+bool register_window_class() {
+    host_state.app_instance = platform::get_module_handle();
+    if (!register_task_window_class(graphics_window_proc, host_state.app_instance)) {
+        platform::message_box("Failed To Register The Window Class.", "ERROR");
+        return false;
+    }
+    return true;
+}
+
+bool unregister_window_class() {
+    if (!platform::unregister_class(task_window_class_name, host_state.app_instance)) {
+        platform::message_box("Could Not Unregister Class.", "SHUTDOWN ERROR");
+        host_state.app_instance = nullptr;
+    }
+    return true;
+}
 
 void decode_mouse_button(unsigned message, int& which, bool& down) {
     switch (message) {
@@ -111,20 +121,17 @@ void decode_mouse_button(unsigned message, int& which, bool& down) {
 
 std::intptr_t graphics_window_proc(platform::window_handle window, unsigned message,
                                    std::uintptr_t wparam, std::intptr_t lparam) {
+    if (answer_common_message(window, message, wparam, lparam, scene_callbacks,
+                              host_state.window_visible)) {
+        return 0;
+    }
+    if (is_button_message(message)) {
+        on_mouse_button(message);
+        return 0;
+    }
     switch (message) {
-        case platform::wm_create:
-            app_graphics_init();
-            return 0;
-        case platform::wm_size:
-            on_size(wparam, lparam);
-            return 0;
-        case platform::wm_paint:
-            platform::paint_client_black(window);
-            return 0;
         case platform::wm_close:
             on_close();
-            return 0;
-        case platform::wm_erasebkgnd:
             return 0;
         case platform::wm_keydown:
         case platform::wm_keyup:
@@ -132,14 +139,6 @@ std::intptr_t graphics_window_proc(platform::window_handle window, unsigned mess
             return 0;
         case platform::wm_mousemove:
             on_mouse_move(wparam);
-            return 0;
-        case platform::wm_lbuttondown:
-        case platform::wm_lbuttonup:
-        case platform::wm_rbuttondown:
-        case platform::wm_rbuttonup:
-        case platform::wm_mbuttondown:
-        case platform::wm_mbuttonup:
-            on_mouse_button(message);
             return 0;
         case platform::wm_display_lost:
             on_display_lost(window);

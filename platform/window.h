@@ -59,6 +59,9 @@ constexpr unsigned wm_display_lost = 0x8001;
 constexpr std::uintptr_t size_restored = 0;
 constexpr std::uintptr_t size_minimized = 1;
 constexpr std::uintptr_t size_maximized = 2;
+// The size that a WM_SIZE message's lParam packs, as Windows' LOWORD and HIWORD unpack it.
+constexpr int low_word(std::intptr_t value) { return static_cast<int>(value & 0xFFFF); }
+constexpr int high_word(std::intptr_t value) { return static_cast<int>((value >> 16) & 0xFFFF); }
 
 // Button flags of mouse messages.
 constexpr std::uintptr_t mk_lbutton = 0x0001;
@@ -153,18 +156,6 @@ void fill_rect_black(dc_handle dc, const rect& area);
 // False when the server cannot show it: the window then has no strip.
 bool set_bottom_strip(window_handle window, const std::uint8_t* rgba_rows_bottom_up, int width,
                       int height);
-
-// ---- compositions of the calls above, for the host and the companion ----
-
-// The size that a WM_SIZE message's lParam packs, as Windows' LOWORD and HIWORD unpack it.
-constexpr int low_word(std::intptr_t value) { return static_cast<int>(value & 0xFFFF); }
-constexpr int high_word(std::intptr_t value) { return static_cast<int>((value >> 16) & 0xFFFF); }
-// The screen of the thread's desktop, as a rectangle at the origin.
-rect screen_rect();
-// Brings the cursor's display count below zero, whatever it was.
-void hide_cursor();
-// Paints the whole client area black, between begin_paint and end_paint.
-void paint_client_black(window_handle window);
 
 // ---- pixel formats and GL contexts ----
 

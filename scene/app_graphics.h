@@ -1,6 +1,8 @@
 // The scene's side of the graphics host: the callbacks that the host calls on
 // the graphics thread by name, and the two flags that the scene and the worker
-// share. Each flag has one writing thread and only ever goes from false to true.
+// share. Each flag has one writing thread. In the task both only ever go from
+// false to true; the companion, whose one thread is also the only reader, sets
+// show_poster from every state it reads, either way.
 #pragma once
 
 #include <atomic>

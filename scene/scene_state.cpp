@@ -15,5 +15,3 @@ FILE* open_for_reading(const char* path) { return fopen(path, "rb"); }
 const poster_source_type library_poster_source{resolve_by_library, open_for_reading};
 
 scene_state_type scene_state;
-
-void reset_scene_state() { scene_state = scene_state_type{}; }

@@ -32,8 +32,6 @@ struct scene_state_type {
     poster_source_type poster_source = library_poster_source;
 };
 
+// Never reset: the poster loads once per process, and the scene's tests draw
+// from the process's first frame on, or run a fresh process for each case.
 extern scene_state_type scene_state;
-
-// Back to the state at start-up, for test fixtures between cases. The
-// poster's texture belongs to a context that the fixture has released.
-void reset_scene_state();

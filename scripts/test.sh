@@ -7,6 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZF_BUILD_DIR:-$root/build}
 "$root/scripts/setup.sh" "$build"
 "$root/scripts/check_format.sh"
+"$root/scripts/check_test_includes.sh"
 
 source "$root/scripts/xvfb.sh"
 start_xvfb ZF_TEST_DISPLAY

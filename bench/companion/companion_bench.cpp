@@ -27,10 +27,11 @@
 
 #include "bench/companion/swap_record.h"
 #include "boinc_api.h"
-#include "graphics_host/display_modes.h"
-#include "graphics_host/frame_timer.h"
+#include "graphics_host/frame_tick.h"
 #include "graphics_host/graphics_mode.h"
 #include "graphics_host/host_state.h"
+#include "graphics_host/mode_switch.h"
+#include "graphics_host/window_procedure.h"
 #include "platform/message_loop.h"
 #include "task_state/task_state.h"
 #include "util.h"

@@ -18,9 +18,10 @@
 
 #include "app_ipc.h"
 #include "boinc_api.h"
-#include "graphics_host/display_modes.h"
-#include "graphics_host/frame_timer.h"
+#include "graphics_host/frame_tick.h"
 #include "graphics_host/graphics_mode.h"
+#include "graphics_host/mode_switch.h"
+#include "graphics_host/window_procedure.h"
 #include "platform/message_loop.h"
 #include "util.h"
 

@@ -231,7 +231,7 @@ struct arguments_case {
 
 class CompanionArguments : public testing::TestWithParam<arguments_case> {};
 
-TEST_P(CompanionArguments, AreParsed) {
+TEST_P(CompanionArguments, GiveAWindowFullScreenOrAUsageError) {
     std::vector<const char*> argv = GetParam().argv;
     argv.insert(argv.begin(), "zorvath_fold_graphics");
     EXPECT_EQ(parse_companion_arguments(static_cast<int>(argv.size()), argv.data()),

@@ -167,8 +167,8 @@ class mode_storm {
 std::string tag_of(const std::string& mode) { return "<mode_" + mode + "/>"; }
 
 TEST(ModeStorm, OneWindowAtMostBoundedMemoryAndRepliesNameTheModeInForce) {
-    const auto first = zf_test::test_display("ZF_TEST_DISPLAY");
-    const auto second = zf_test::test_display("ZF_TEST_DISPLAY2");
+    const auto first = zf_test::test_display();
+    const auto second = zf_test::second_test_display();
     ZF_REQUIRE_REAL_PART(first && second, "ZF_TEST_DISPLAY and ZF_TEST_DISPLAY2 name no X servers");
     const int requests = zf_fault::rounds("MODE_REQUESTS", 100, 1000);
     mode_storm storm(*first, *second);

@@ -8,7 +8,7 @@
 
 #include "app_ipc.h"
 #include "boinc_api.h"
-#include "graphics_host/frame_timer.h"
+#include "graphics_host/frame_tick.h"
 #include "graphics_host/graphics_mode.h"
 #include "tests/graphics_host/window_fixture.h"
 

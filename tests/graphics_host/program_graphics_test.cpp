@@ -100,12 +100,11 @@ void end_task(zf_test::running_process& client) {
 class ProgramGraphics : public ::testing::Test {
   protected:
     void SetUp() override {
-        const char* name = std::getenv("ZF_TEST_DISPLAY");
-        ZF_REQUIRE_REAL_PART(name && *name, "ZF_TEST_DISPLAY is not set");
-        display_name = name;
-        const char* second = std::getenv("ZF_TEST_DISPLAY2");
-        second_display = second ? second : "";
-        observer = XOpenDisplay(name);
+        const std::optional<std::string> name = zf_test::test_display();
+        ZF_REQUIRE_REAL_PART(name, "ZF_TEST_DISPLAY is not set");
+        display_name = *name;
+        second_display = zf_test::second_test_display().value_or("");
+        observer = XOpenDisplay(display_name.c_str());
         ASSERT_NE(observer, nullptr);
         slot = dir.file("slot");
         mkdir(slot.c_str(), 0755);

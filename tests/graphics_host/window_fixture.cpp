@@ -8,9 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "graphics_host/frame_timer.h"
+#include "graphics_host/frame_tick.h"
 #include "platform/message_loop.h"
 #include "platform/x11_native.h"
+#include "tests/support/test_support.h"
 #include "tests/support/x_windows.h"
 
 namespace {
@@ -27,9 +28,9 @@ bool pin_mesa_driver() {
 }  // namespace
 
 void window_test::SetUp() {
-    const char* name = std::getenv("ZF_TEST_DISPLAY");
-    ZF_REQUIRE_REAL_PART(name && *name, "ZF_TEST_DISPLAY is not set");
-    set_up_on(name);
+    const std::optional<std::string> name = zf_test::test_display();
+    ZF_REQUIRE_REAL_PART(name, "ZF_TEST_DISPLAY is not set");
+    set_up_on(*name);
 }
 
 void window_test::set_up_on(const std::string& name) {
@@ -117,10 +118,7 @@ int window_test::cursor_count() {
     return platform::show_cursor(false);
 }
 
-std::string window_test::second_display() {
-    const char* name = std::getenv("ZF_TEST_DISPLAY2");
-    return name ? name : "";
-}
+std::string window_test::second_display() { return zf_test::second_test_display().value_or(""); }
 
 void name_desktop(const std::string& window_station, const std::string& desktop) {
     graphics_request_type& request = host_state.graphics_request;

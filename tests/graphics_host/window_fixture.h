@@ -13,9 +13,9 @@
 #include <ostream>
 #include <string>
 
-#include "graphics_host/display_modes.h"
 #include "graphics_host/graphics_mode.h"
 #include "graphics_host/host_state.h"
+#include "graphics_host/mode_switch.h"
 #include "graphics_host/window_procedure.h"
 #include "platform/x11_native.h"
 #include "tests/graphics_host/recording_scene.h"

@@ -2,9 +2,10 @@
 // half made, and the frame timer goes on ticking.
 #include <gtest/gtest.h>
 
-#include "graphics_host/display_modes.h"
-#include "graphics_host/frame_timer.h"
+#include "graphics_host/frame_tick.h"
 #include "graphics_host/graphics_mode.h"
+#include "graphics_host/mode_switch.h"
+#include "graphics_host/window_procedure.h"
 #include "tests/graphics_host/recording_scene.h"
 
 namespace {

@@ -2,19 +2,36 @@
 #include "tests/scene/offscreen_gl.h"
 
 #include <GL/gl.h>
+// Xlib last: its macros break the headers above.
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+
+struct offscreen_gl::glx_objects {
+    Display* display = nullptr;
+    GLXPbuffer buffer = 0;
+    GLXContext context = nullptr;
+};
+
+offscreen_gl::offscreen_gl() : glx_(std::make_unique<glx_objects>()) {}
 
 offscreen_gl::~offscreen_gl() {
-    if (display_ == nullptr) return;
-    glXMakeContextCurrent(display_, None, None, nullptr);
-    if (context_ != nullptr) glXDestroyContext(display_, context_);
-    if (buffer_ != 0) glXDestroyPbuffer(display_, buffer_);
+    Display* const display = glx_->display;
+    GLXContext const context = glx_->context;
+    const GLXPbuffer buffer = glx_->buffer;
+    if (display == nullptr) return;
+    glXMakeContextCurrent(display, None, None, nullptr);
+    if (context != nullptr) glXDestroyContext(display, context);
+    if (buffer != 0) glXDestroyPbuffer(display, buffer);
     // The connection stays open: closing the last one unloads Mesa's driver, and
     // LeakSanitizer then cannot name the library its process-long caches came from.
 }
 
 bool offscreen_gl::open(const std::string& display_name, int width, int height) {
-    display_ = XOpenDisplay(display_name.c_str());
-    if (display_ == nullptr) {
+    Display*& display = glx_->display;
+    GLXPbuffer& buffer = glx_->buffer;
+    GLXContext& context = glx_->context;
+    display = XOpenDisplay(display_name.c_str());
+    if (display == nullptr) {
         error_ = "cannot open display " + display_name;
         return false;
     }
@@ -34,7 +51,7 @@ bool offscreen_gl::open(const std::string& display_name, int width, int height) 
                               16,
                               None};
     int count = 0;
-    GLXFBConfig* configs = glXChooseFBConfig(display_, DefaultScreen(display_), attributes, &count);
+    GLXFBConfig* configs = glXChooseFBConfig(display, DefaultScreen(display), attributes, &count);
     if (configs == nullptr || count == 0) {
         error_ = "no double-buffered RGBA pbuffer configuration with depth";
         return false;
@@ -42,9 +59,9 @@ bool offscreen_gl::open(const std::string& display_name, int width, int height) 
     const GLXFBConfig config = configs[0];
     XFree(configs);
     const int buffer_attributes[] = {GLX_PBUFFER_WIDTH, width, GLX_PBUFFER_HEIGHT, height, None};
-    buffer_ = glXCreatePbuffer(display_, config, buffer_attributes);
-    context_ = glXCreateNewContext(display_, config, GLX_RGBA_TYPE, nullptr, True);
-    if (buffer_ == 0 || context_ == nullptr) {
+    buffer = glXCreatePbuffer(display, config, buffer_attributes);
+    context = glXCreateNewContext(display, config, GLX_RGBA_TYPE, nullptr, True);
+    if (buffer == 0 || context == nullptr) {
         error_ = "cannot create the pbuffer or its context";
         return false;
     }
@@ -54,9 +71,11 @@ bool offscreen_gl::open(const std::string& display_name, int width, int height) 
     return true;
 }
 
-void offscreen_gl::make_current() { glXMakeContextCurrent(display_, buffer_, buffer_, context_); }
+void offscreen_gl::make_current() {
+    glXMakeContextCurrent(glx_->display, glx_->buffer, glx_->buffer, glx_->context);
+}
 
-void offscreen_gl::release_current() { glXMakeContextCurrent(display_, None, None, nullptr); }
+void offscreen_gl::release_current() { glXMakeContextCurrent(glx_->display, None, None, nullptr); }
 
 frame_pixels offscreen_gl::read_frame() const {
     frame_pixels frame;

@@ -2,16 +2,14 @@
 // up its windows: RGBA, double-buffered, with a depth buffer.
 #pragma once
 
-#include <GL/glx.h>
-#include <X11/Xlib.h>
-
+#include <memory>
 #include <string>
 
 #include "tests/scene/frame_pixels.h"
 
 class offscreen_gl {
   public:
-    offscreen_gl() = default;
+    offscreen_gl();
     offscreen_gl(const offscreen_gl&) = delete;
     offscreen_gl& operator=(const offscreen_gl&) = delete;
     // Releases the context and the buffer; the display connection lasts until the process ends.
@@ -29,9 +27,9 @@ class offscreen_gl {
     void make_current();
 
   private:
-    Display* display_ = nullptr;
-    GLXPbuffer buffer_ = 0;
-    GLXContext context_ = nullptr;
+    // The X and GLX objects, out of this header: Xlib's macros break GoogleTest's.
+    struct glx_objects;
+    std::unique_ptr<glx_objects> glx_;
     int width_ = 0;
     int height_ = 0;
     std::string error_;

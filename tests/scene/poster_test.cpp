@@ -2,24 +2,25 @@
 // case runs the snapshot tool in a slot-like directory and checks its log lines
 // and the last frame's pixels.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <memory>
 #include <string>
 
 #include "tests/scene/frame_pixels.h"
 #include "tests/scene/test_jpeg.h"
 #include "tests/support/real_part.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
 const rgb violet{0.1, 0, 0.5};
 const std::string poster_name = "QuenlartPoster3.jpg";
 const std::string scene_set_up_lines = "GFX: app_graphics_init() called. \n";
+// A few frames in a fresh process; far more than they take on a loaded machine.
+constexpr double snapshot_timeout_seconds = 60;
 
 struct snapshot_run {
     int exit_status = -1;
@@ -27,39 +28,28 @@ struct snapshot_run {
     frame_pixels frame;
 };
 
-std::string read_text(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class Poster : public testing::Test {
   protected:
     void SetUp() override {
-        const char* display = getenv("ZF_TEST_DISPLAY");
+        const std::optional<std::string> display = zf_test::test_display();
         ZF_REQUIRE_REAL_PART(display, "no X display in ZF_TEST_DISPLAY");
-        display_name = display;
-        char pattern[] = "/tmp/zf_poster_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        slot = pattern;
-    }
-    void TearDown() override {
-        if (!slot.empty()) std::system(("rm -rf " + slot).c_str());
+        display_name = *display;
+        dir = std::make_unique<zf_test::temp_dir>();
+        slot = dir->path();
     }
 
     // Draws poster frames (or scene frames) at 0.1-second steps in a fresh process.
     snapshot_run run(int width, int height, int frames, bool show_poster = true) {
         std::string times;
         for (int i = 0; i < frames; i++) times += (i ? "," : "") + std::to_string(100 + i * 0.1);
-        const std::string command = "cd '" + slot + "' && '" SCENE_SNAPSHOT_PATH "' --display '" +
-                                    display_name + "' --size " + std::to_string(width) + "x" +
-                                    std::to_string(height) + " --times " + times + " --poster " +
-                                    (show_poster ? "1" : "0") + " --out frame.ppm 2> log.txt";
+        zf_test::running_process snapshot(
+            {SCENE_SNAPSHOT_PATH, "--display", display_name, "--size",
+             std::to_string(width) + "x" + std::to_string(height), "--times", times, "--poster",
+             show_poster ? "1" : "0", "--out", "frame.ppm"},
+            slot);
         snapshot_run result;
-        const int status = std::system(command.c_str());
-        result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.log = read_text(slot + "/log.txt");
+        if (snapshot.wait(snapshot_timeout_seconds)) result.exit_status = snapshot.exit_status();
+        result.log = snapshot.output();
         read_ppm(slot + "/frame.ppm", result.frame);
         return result;
     }
@@ -70,6 +60,7 @@ class Poster : public testing::Test {
     }
 
     std::string display_name;
+    std::unique_ptr<zf_test::temp_dir> dir;
     std::string slot;
 };
 
@@ -115,7 +106,7 @@ TEST_F(Poster, PresentPosterIsLoggedLoadedOnceAndCoversTheArea) {
 }
 
 TEST_F(Poster, ShippedPosterLoadsAndFillsTheArea) {
-    std::system(("cp '" SHIPPED_POSTER_PATH "' '" + slot + "/'").c_str());
+    std::filesystem::copy_file(SHIPPED_POSTER_PATH, slot + "/" + poster_name);
     const snapshot_run result = run(640, 480, 1);
     ASSERT_EQ(result.exit_status, 0) << result.log;
     EXPECT_NE(result.log.find("GFX: image is indeed present.\n"), std::string::npos) << result.log;

@@ -17,6 +17,7 @@
 #include "tests/scene/offscreen_gl.h"
 #include "tests/scene/scene_view.h"
 #include "tests/support/real_part.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -29,10 +30,10 @@ const rgb yellow{1, 1, 0};
 class SceneFrame : public testing::Test {
   protected:
     static void SetUpTestSuite() {
-        const char* display = getenv("ZF_TEST_DISPLAY");
-        if (display == nullptr) return;
+        const std::optional<std::string> display = zf_test::test_display();
+        if (!display) return;
         gl = std::make_unique<offscreen_gl>();
-        gl_ready = gl->open(display, frame_size, frame_size);
+        gl_ready = gl->open(*display, frame_size, frame_size);
     }
     static void TearDownTestSuite() { gl.reset(); }
 

@@ -15,6 +15,7 @@
 #include "tests/scene/offscreen_gl.h"
 #include "tests/scene/test_jpeg.h"
 #include "tests/support/real_part.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -24,10 +25,10 @@ const rgb violet{0.1, 0, 0.5};
 class TextureDescriptor : public testing::Test {
   protected:
     void SetUp() override {
-        const char* display = getenv("ZF_TEST_DISPLAY");
+        const std::optional<std::string> display = zf_test::test_display();
         ZF_REQUIRE_REAL_PART(display, "no X display in ZF_TEST_DISPLAY");
-        ASSERT_TRUE(first.open(display, width, height)) << first.error();
-        ASSERT_TRUE(second.open(display, width, height)) << second.error();
+        ASSERT_TRUE(first.open(*display, width, height)) << first.error();
+        ASSERT_TRUE(second.open(*display, width, height)) << second.error();
         first.make_current();
         ASSERT_TRUE(write_quarters_jpeg(image_path, 40, 30));
     }

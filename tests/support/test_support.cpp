@@ -73,11 +73,19 @@ std::string client_sim_path() { return ZF_CLIENT_SIM_PATH; }
 
 environment_changes without_display() { return {{"DISPLAY", std::nullopt}}; }
 
-std::optional<std::string> test_display(const char* variable) {
+namespace {
+
+std::optional<std::string> display_named_by(const char* variable) {
     const char* display = std::getenv(variable);
     if (!display || !*display) return std::nullopt;
     return std::string(display);
 }
+
+}  // namespace
+
+std::optional<std::string> test_display() { return display_named_by("ZF_TEST_DISPLAY"); }
+
+std::optional<std::string> second_test_display() { return display_named_by("ZF_TEST_DISPLAY2"); }
 
 environment_changes with_display(const std::string& display) { return {{"DISPLAY", display}}; }
 

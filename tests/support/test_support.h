@@ -21,10 +21,11 @@ using environment_changes = std::map<std::string, std::optional<std::string>>;
 // No X display at all, so that the run cannot depend on one.
 environment_changes without_display();
 
-// The display that scripts/test.sh names in the environment variable (such as
-// ZF_TEST_DISPLAY), or nullopt when it names none; tests then require it with
-// ZF_REQUIRE_REAL_PART.
-std::optional<std::string> test_display(const char* variable = "ZF_TEST_DISPLAY");
+// The X servers that scripts/test.sh starts and names in ZF_TEST_DISPLAY and
+// ZF_TEST_DISPLAY2, or nullopt when it names none; tests then require them
+// with ZF_REQUIRE_REAL_PART. Tests name them only through these two.
+std::optional<std::string> test_display();
+std::optional<std::string> second_test_display();
 
 // DISPLAY set to the given display.
 environment_changes with_display(const std::string& display);
