@@ -53,16 +53,6 @@ fail() {
 }
 step() { echo "$(date +%T) $platform on $host: $*"; }
 
-# wait_until SECONDS WHAT COMMAND...
-wait_until() {
-    local seconds=$1 what=$2
-    shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        ((SECONDS < deadline)) || fail "timed out after ${seconds}s waiting for $what"
-        sleep 0.5
-    done
-}
 file_has() { grep -qF -- "$2" "$1" 2>/dev/null; }
 checkpoint_pass() { tr -dc 0-9 2>/dev/null <"$1/ckpt_state" || true; }
 checkpoint_above_zero() { local pass; pass=$(checkpoint_pass "$1"); ((${pass:-0} > 0)); }

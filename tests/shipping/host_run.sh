@@ -25,3 +25,15 @@ write_host_runner() {
     fi
     chmod +x "$file"
 }
+
+# wait_until SECONDS WHAT COMMAND...: polls COMMAND until it succeeds, and
+# calls the test's own `fail` when SECONDS have passed.
+wait_until() {
+    local seconds=$1 what=$2
+    shift 2
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        ((SECONDS < deadline)) || fail "timed out after ${seconds}s waiting for $what"
+        sleep 0.5
+    done
+}

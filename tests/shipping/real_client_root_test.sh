@@ -35,15 +35,6 @@ fail() {
     { echo "--- client"; tail -n 30 "$work/client.log"; echo "--- slot stderr.txt"; cat "$slot/stderr.txt"; } >&2 2>/dev/null || true
     exit 1
 }
-wait_until() {
-    local seconds=$1 what=$2
-    shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        ((SECONDS < deadline)) || fail "timed out after ${seconds}s waiting for $what"
-        sleep 0.5
-    done
-}
 task_finished() { [ -n "$(task_field exit_status)" ]; }
 client_gone() { ! kill -0 "$client_pid" 2>/dev/null; }
 
