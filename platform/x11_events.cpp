@@ -157,6 +157,7 @@ void translate_event(x_connection& c, XEvent& event) {
             break;
         case MapNotify:
             if (target->focus_when_mapped) take_focus_now_mapped(c, target);
+            fit_to_frame_in_tree(target);
             break;
         case PropertyNotify:
             if (event.xproperty.atom == c.wm_state) on_state_change(target);

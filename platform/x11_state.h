@@ -52,10 +52,13 @@ struct x_connection {
     std::array<unsigned char, 256> virtual_keys{};
     std::bitset<256> keys_down;
     Cursor blank_cursor = None;
-    // The frame the manager last published for a window, for a manager that
-    // tells it only after mapping: the next window is fitted to it at once.
+    // The frame the manager last put around a window, for a manager that
+    // tells it only after mapping or never: the next window is fitted to it at once.
     bool frame_learned = false;
     frame_extents learned_frame;
+    // The manager puts a window's client area, not its frame, at the position
+    // asked for: learned from the first window, as its frame is.
+    bool places_client_area = false;
 
     x_connection() = default;
     x_connection(const x_connection&) = delete;
@@ -102,6 +105,8 @@ struct window {
     // An ordinary window's client area was fitted to this outer size with the
     // frame assumed, until the manager's published frame has been seen.
     bool fits_outer_size = false;
+    int outer_x = 0;  // the outer rectangle asked for
+    int outer_y = 0;
     int outer_width = 0;
     int outer_height = 0;
     frame_extents assumed_frame;
@@ -208,8 +213,13 @@ frame_extents expected_frame_extents(window* w);
 // to an outer size: the client area refitted if the frame differs from the
 // one assumed, and the frame remembered for the connection's next windows.
 void fit_to_published_frame(window* w);
-// The frame that the window manager has published for a mapped window; zero without one.
-frame_extents published_frame_extents(window* w);
+// Once a window whose client area was fitted to an outer size is mapped,
+// under a manager that never publishes its frames: the frame read from the
+// window tree, then as fit_to_published_frame.
+void fit_to_frame_in_tree(window* w);
+// The frame around a mapped window: the one the manager published, else the
+// one the window tree shows; zero without either.
+frame_extents current_frame_extents(window* w);
 // Asks the window manager, before mapping, to show the window full screen and above others.
 void request_manager_fullscreen(window* w);
 // After a full-screen window is gone: the focus back where it was, if nothing took it.

@@ -88,17 +88,24 @@ bool fullscreen_by_manager(window* w) {
 // Windows' size and position are those of the outer rectangle; X's are the
 // client area's. The client area is the outer size less the frame that the
 // manager will add; with win_gravity NorthWest the manager puts the frame's
-// corner at the position given.
-void fit_client_area_into_frame(window* w, int outer_width, int outer_height) {
+// corner at the position given, and a manager known to put the client area
+// there instead is given the client area's corner (x and y become it).
+void fit_client_area_into_frame(window* w, int& x, int& y, int outer_width, int outer_height) {
     const frame_extents frame = expected_frame_extents(w);
     w->fits_outer_size = true;
+    w->outer_x = x;
+    w->outer_y = y;
     w->outer_width = outer_width;
     w->outer_height = outer_height;
     w->assumed_frame = frame;
     w->width = std::max(outer_width - static_cast<int>(frame.left + frame.right), 1);
     w->height = std::max(outer_height - static_cast<int>(frame.top + frame.bottom), 1);
-    XResizeWindow(w->connection->display, w->xid, static_cast<unsigned>(w->width),
-                  static_cast<unsigned>(w->height));
+    if (w->connection->places_client_area) {
+        x += static_cast<int>(frame.left);
+        y += static_cast<int>(frame.top);
+    }
+    XMoveResizeWindow(w->connection->display, w->xid, x, y, static_cast<unsigned>(w->width),
+                      static_cast<unsigned>(w->height));
 }
 
 // Both the ICCCM title and the EWMH one, which managers prefer when present.
@@ -239,7 +246,7 @@ window_handle create_window(unsigned long, const char* class_name, const char* t
     if (managed_fullscreen) {
         request_manager_fullscreen(w);
     } else if (!fullscreen) {
-        fit_client_area_into_frame(w, width, height);
+        fit_client_area_into_frame(w, x, y, width, height);
     }
     set_position_hints(w, x, y, w->width, w->height);
     forget_old_dead_windows();
@@ -337,14 +344,10 @@ bool get_window_rect(window_handle handle, rect& out) {
         XGetWindowAttributes(d, w->xid, &attributes) &&
         XTranslateCoordinates(d, w->xid, RootWindow(d, w->screen), 0, 0, &x, &y, &child);
     if (trap.finish() != 0 || !ok) return false;
-    std::vector<long> frame;  // left, right, top, bottom
-    if (!read_cardinals(w, w->connection->net_frame_extents, XA_CARDINAL, frame) ||
-        frame.size() < 4) {
-        frame.assign(4, 0);
-    }
-    out = rect{static_cast<std::int32_t>(x - frame[0]), static_cast<std::int32_t>(y - frame[2]),
-               static_cast<std::int32_t>(x + attributes.width + frame[1]),
-               static_cast<std::int32_t>(y + attributes.height + frame[3])};
+    const frame_extents frame = current_frame_extents(w);
+    out = rect{static_cast<std::int32_t>(x - frame.left), static_cast<std::int32_t>(y - frame.top),
+               static_cast<std::int32_t>(x + attributes.width + frame.right),
+               static_cast<std::int32_t>(y + attributes.height + frame.bottom)};
     return true;
 }
 

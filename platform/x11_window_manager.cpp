@@ -5,7 +5,11 @@
 // The frame: asked for before mapping where the manager answers that; a
 // manager that publishes it only after mapping (FVWM 2.7) has the first
 // window's client area refitted once it does, and every later window fitted
-// at once to the frame it published last.
+// at once to the frame it published last. A manager that never publishes it
+// (pekwm 0.1.18, Blackbox 0.70, CTWM 4.0, Matchbox) has it read from what it
+// did to the first window: the window tree, from the client area out to the
+// root's child that holds it; and where that window's frame went, for a
+// manager that puts the client area, not the frame, at the position asked.
 #include <X11/Xatom.h>
 #include <poll.h>
 
@@ -93,6 +97,71 @@ frame_extents extents_from(const std::vector<long>& values) {
                          at_least_zero(values[2]), at_least_zero(values[3])};
 }
 
+// The root's child that holds the window: the manager's frame, or the window itself.
+bool top_level_of(x_connection& c, ::Window xid, ::Window& top_level) {
+    x_error_trap trap(c.display);
+    for (;;) {
+        ::Window root = None;
+        ::Window parent = None;
+        ::Window* children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(c.display, xid, &root, &parent, &children, &count)) break;
+        if (children) XFree(children);
+        if (parent == root || parent == None) {
+            top_level = xid;
+            break;
+        }
+        xid = parent;
+    }
+    return trap.finish() == 0 && top_level != None;
+}
+
+// The frame as the window tree shows it: from the client area to the outer
+// edge of the top level's border, and that outer edge's corner on the root.
+// Zero for a window that nothing reparented and that has no border; false
+// when the window is gone or the tree does not show its frame.
+bool frame_in_tree(x_connection& c, ::Window xid, frame_extents& out, int& outer_x, int& outer_y) {
+    if (c.lost) return false;
+    ::Window top_level = None;
+    if (!top_level_of(c, xid, top_level)) return false;
+    XWindowAttributes client{};
+    XWindowAttributes outer{};
+    int x = 0;
+    int y = 0;
+    ::Window child = None;
+    x_error_trap trap(c.display);
+    const bool ok = XGetWindowAttributes(c.display, xid, &client) &&
+                    XGetWindowAttributes(c.display, top_level, &outer) &&
+                    XTranslateCoordinates(c.display, xid, client.root, 0, 0, &x, &y, &child);
+    if (trap.finish() != 0 || !ok) return false;
+    // A frame with an alpha channel may be partly transparent, so its edge is
+    // not where the frame is seen: Weston 10 draws 32-pixel shadows inside its
+    // frames of X windows, and publishes no extents either.
+    if (top_level != xid && outer.depth == 32) return false;
+    const long outer_right = outer.x + outer.width + 2L * outer.border_width;
+    const long outer_bottom = outer.y + outer.height + 2L * outer.border_width;
+    out = extents_from({x - outer.x, outer_right - (x + client.width), y - outer.y,
+                        outer_bottom - (y + client.height)});
+    outer_x = outer.x;
+    outer_y = outer.y;
+    return true;
+}
+
+// Remembers the frame for the connection's next windows and, if it is not
+// the one the window was fitted to, fits the window's client area to it.
+void refit_to_frame(window* w, const frame_extents& frame) {
+    x_connection& c = *w->connection;
+    c.frame_learned = true;
+    c.learned_frame = frame;
+    w->fits_outer_size = false;
+    if (frame == w->assumed_frame) return;
+    const int width = std::max(w->outer_width - static_cast<int>(frame.left + frame.right), 1);
+    const int height = std::max(w->outer_height - static_cast<int>(frame.top + frame.bottom), 1);
+    x_error_trap trap(c.display);
+    XResizeWindow(c.display, w->xid, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    trap.finish();
+}
+
 bool viewable(x_connection& c, ::Window xid) {
     XWindowAttributes attributes{};
     x_error_trap trap(c.display);
@@ -110,10 +179,17 @@ bool window_manager_supports(x_connection& c, int screen, Atom feature) {
            supported.end();
 }
 
-frame_extents published_frame_extents(window* w) {
-    std::vector<long> values;
-    read_longs(*w->connection, w->xid, w->connection->net_frame_extents, XA_CARDINAL, values);
-    return extents_from(values);
+frame_extents current_frame_extents(window* w) {
+    x_connection& c = *w->connection;
+    std::vector<long> published;
+    if (read_longs(c, w->xid, c.net_frame_extents, XA_CARDINAL, published) &&
+        published.size() >= 4) {
+        return extents_from(published);
+    }
+    frame_extents in_tree;
+    int outer_x = 0;
+    int outer_y = 0;
+    return frame_in_tree(c, w->xid, in_tree, outer_x, outer_y) ? in_tree : frame_extents{};
 }
 
 frame_extents expected_frame_extents(window* w) {
@@ -143,17 +219,36 @@ void fit_to_published_frame(window* w) {
     std::vector<long> values;
     if (!read_longs(c, w->xid, c.net_frame_extents, XA_CARDINAL, values) || values.size() < 4)
         return;
-    const frame_extents frame = extents_from(values);
     if (!w->fits_outer_size || w->fullscreen_by_manager) return;
-    c.frame_learned = true;
-    c.learned_frame = frame;
-    w->fits_outer_size = false;
-    if (frame == w->assumed_frame) return;
-    const int width = std::max(w->outer_width - static_cast<int>(frame.left + frame.right), 1);
-    const int height = std::max(w->outer_height - static_cast<int>(frame.top + frame.bottom), 1);
-    x_error_trap trap(c.display);
-    XResizeWindow(c.display, w->xid, static_cast<unsigned>(width), static_cast<unsigned>(height));
-    trap.finish();
+    refit_to_frame(w, extents_from(values));
+}
+
+void fit_to_frame_in_tree(window* w) {
+    x_connection& c = *w->connection;
+    if (!w->fits_outer_size || w->fullscreen_by_manager) return;
+    // A manager that publishes its frame is waited for: its frame is the one it says.
+    if (!window_manager_running(c, w->screen) ||
+        window_manager_supports(c, w->screen, c.net_frame_extents)) {
+        return;
+    }
+    frame_extents frame;
+    int outer_x = 0;
+    int outer_y = 0;
+    if (!frame_in_tree(c, w->xid, frame, outer_x, outer_y)) return;
+    // Such a manager may also map a window with its client area, not its
+    // frame, at the position asked for, whatever the gravity (pekwm 0.1.18
+    // does, while it moves the frame where a later request asks): then the
+    // frame lies up and left of it by exactly its own extents. The window is
+    // moved back where it was asked, and every later one asks for its client
+    // area's corner.
+    const bool framed = frame.left != 0 || frame.top != 0;
+    if (framed && outer_x == w->outer_x - frame.left && outer_y == w->outer_y - frame.top) {
+        c.places_client_area = true;
+        x_error_trap trap(c.display);
+        XMoveWindow(c.display, w->xid, w->outer_x, w->outer_y);
+        trap.finish();
+    }
+    refit_to_frame(w, frame);
 }
 
 void request_manager_fullscreen(window* w) {

@@ -12,7 +12,7 @@ packages=(
   libx11-dev libxtst-dev libgl-dev libglu1-mesa-dev freeglut3-dev libjpeg-dev
   libgtest-dev
   xvfb xauth x11-utils libgl1-mesa-dri
-  openbox metacity icewm fvwm weston xwayland
+  openbox metacity icewm fvwm pekwm weston xwayland
   boinc-client boinc-screensaver
   imagemagick fonts-dejavu-core locales
   debootstrap qemu-user patchelf binutils

@@ -1,5 +1,5 @@
 // The graphics window on volunteers' desktops: the same cases under a bare X
-// server, four framing window managers (Openbox, Metacity, IceWM, FVWM) and
+// server, five framing window managers (Openbox, Metacity, IceWM, FVWM, pekwm) and
 // XWayland, each desktop started for the case. The window manager's own requests (move and resize,
 // minimise, restore, close) are sent as its pager or taskbar sends them,
 // and the manager carries them out; input comes through XTest.
@@ -51,6 +51,7 @@ const desktop_case desktops[] = {
     {desktop_kind::metacity, nullptr, nullptr, nullptr},
     {desktop_kind::icewm, nullptr, nullptr, nullptr},
     {desktop_kind::fvwm, nullptr, nullptr, nullptr},
+    {desktop_kind::pekwm, nullptr, nullptr, nullptr},
     // Weston 10's desktop shell has no minimised state, for X windows neither.
     // Its window manager gives X windows the focus that the Wayland keyboard
     // has, and the headless back-end has no keyboard: it sets the focus to None.
@@ -137,17 +138,6 @@ void ask_window_manager(Display* d, ::Window xid, const char* message, std::vect
 
 constexpr long from_pager = 2;
 
-// The outer rectangle as the server and the manager show it: the client
-// area's place on the screen, widened by the frame the manager publishes.
-platform::rect outer_rect_seen(Display* d, ::Window xid) {
-    const zf_test::root_rect client = zf_test::rect_on_root(d, xid);
-    std::vector<long> frame = property_longs(d, xid, "_NET_FRAME_EXTENTS", XA_CARDINAL);
-    frame.resize(4, 0);
-    return platform::rect{
-        static_cast<int>(client.left - frame[0]), static_cast<int>(client.top - frame[2]),
-        static_cast<int>(client.right + frame[1]), static_cast<int>(client.bottom + frame[3])};
-}
-
 // The window's parent and the root, through a trap: the window may be gone.
 bool parent_of(Display* d, ::Window xid, ::Window& parent, ::Window& root) {
     return query_foreign_windows(d, [&] {
@@ -169,6 +159,33 @@ bool parent_of(Display* d, ::Window xid, ::Window& parent, ::Window& root) {
         if (parent == root) return xid;
         xid = parent;
     }
+}
+
+// The outer rectangle as the server and the manager show it: the client
+// area's place on the screen, widened by the frame the manager publishes;
+// where it publishes none, the root's child that holds the window, border
+// and all (the manager's frame, or the window itself). A frame with an alpha
+// channel (Weston's, with its shadows inside) shows nothing of its edge:
+// then the client area alone.
+platform::rect outer_rect_seen(Display* d, ::Window xid) {
+    const zf_test::root_rect client = zf_test::rect_on_root(d, xid);
+    const platform::rect client_area{client.left, client.top, client.right, client.bottom};
+    std::vector<long> frame = property_longs(d, xid, "_NET_FRAME_EXTENTS", XA_CARDINAL);
+    if (frame.size() >= 4) {
+        return platform::rect{
+            static_cast<int>(client.left - frame[0]), static_cast<int>(client.top - frame[2]),
+            static_cast<int>(client.right + frame[1]), static_cast<int>(client.bottom + frame[3])};
+    }
+    const ::Window top_level = top_level_of(d, xid);
+    XWindowAttributes outer{};
+    if (top_level == None || !query_foreign_windows(d, [&] {
+            return XGetWindowAttributes(d, top_level, &outer) != 0;
+        })) {
+        return platform::rect{0, 0, 0, 0};
+    }
+    if (top_level != xid && outer.depth == 32) return client_area;
+    return platform::rect{outer.x, outer.y, outer.x + outer.width + 2 * outer.border_width,
+                          outer.y + outer.height + 2 * outer.border_width};
 }
 
 // The children of a window, bottom first; none when it is gone.

@@ -120,6 +120,8 @@ const char* desktop_name(desktop_kind kind) {
             return "IceWm";
         case desktop_kind::fvwm:
             return "Fvwm";
+        case desktop_kind::pekwm:
+            return "Pekwm";
         case desktop_kind::xwayland_weston:
             return "XwaylandWeston";
     }
@@ -155,6 +157,9 @@ desktop_session::desktop_session(desktop_kind kind) {
                 failure_ = "FVWM's banner stayed";
                 display_.clear();
             }
+            break;
+        case desktop_kind::pekwm:
+            start_xvfb_with("pekwm", {"pekwm"});
             break;
         case desktop_kind::xwayland_weston:
             start_weston();

@@ -20,10 +20,11 @@ enum class desktop_kind {
     metacity,         // Metacity 3.46 on Xvfb (GNOME Flashback)
     icewm,            // IceWM 3.3 on Xvfb, with its taskbar, as icewm-session runs it
     fvwm,             // FVWM 2.7 on Xvfb, with Debian's default configuration
+    pekwm,            // pekwm 0.1.18 on Xvfb: frames it never publishes
     xwayland_weston,  // Xwayland under Weston's headless back-end
 };
 
-// "BareXvfb", "Openbox", "Metacity", "IceWm", "Fvwm", "XwaylandWeston":
+// "BareXvfb", "Openbox", "Metacity", "IceWm", "Fvwm", "Pekwm", "XwaylandWeston":
 // names for test cases.
 const char* desktop_name(desktop_kind kind);
 
