@@ -6,6 +6,7 @@
 
 source "$(dirname "${BASH_SOURCE[0]}")/boinc_client.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../support/real_part.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/polling.sh"
 
 client_pid=""
 app_pid=""
@@ -58,18 +59,6 @@ fail() {
 }
 
 step() { echo "$(date +%T) $*"; }
-
-# wait_until SECONDS WHAT COMMAND...: polls COMMAND until it succeeds; the
-# program runs at idle priority, so time-outs are generous.
-wait_until() {
-    local seconds=$1 what=$2
-    shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        ((SECONDS < deadline)) || fail "timed out after ${seconds}s waiting for: $what"
-        sleep 0.5
-    done
-}
 
 # install_bundle: the application version, exactly as installed.
 install_bundle() {

@@ -8,6 +8,7 @@
 zf_shipping_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$zf_shipping_dir/../../scripts/release/roots.sh"
 source "$zf_shipping_dir/../../scripts/release/platforms.sh"
+source "$zf_shipping_dir/../support/polling.sh"
 
 # write_host_runner FILE PLATFORM ROOT SHARED_DIR BINARY: FILE becomes an
 # executable that runs BINARY (under SHARED_DIR) with FILE's arguments on that
@@ -26,14 +27,3 @@ write_host_runner() {
     chmod +x "$file"
 }
 
-# wait_until SECONDS WHAT COMMAND...: polls COMMAND until it succeeds, and
-# calls the test's own `fail` when SECONDS have passed.
-wait_until() {
-    local seconds=$1 what=$2
-    shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        ((SECONDS < deadline)) || fail "timed out after ${seconds}s waiting for $what"
-        sleep 0.5
-    done
-}
