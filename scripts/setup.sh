@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need (when missing), then configures
-# and builds. Safe to run again. Usage: scripts/setup.sh [build-dir] [cmake args...]
+# and builds. Safe to run again.
+# Usage: scripts/setup.sh [build-dir] [cmake args...]
+#        scripts/setup.sh --packages-only
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+packages_only=false
+if [ "${1:-}" = --packages-only ]; then
+  packages_only=true
+  shift
+fi
 build=${1:-$root/build}
 shift || true
 
@@ -51,5 +58,6 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   $sudo_cmd locale-gen >/dev/null
 fi
 
+$packages_only && exit 0
 cmake -S "$root" -B "$build" "$@" >/dev/null
 cmake --build "$build" -j "$(nproc)"

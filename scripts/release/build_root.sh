@@ -30,6 +30,9 @@ recipe="build bullseye ${packages[*]} boinc ${boinc_packages[*]}"
 
 if ! root_current "$dir" "$recipe"; then
     need_root_tools
+    lock_root "$name"  # held to the end of this script
+fi
+if ! root_current "$dir" "$recipe"; then
     echo "roots: making $name" >&2
     rm -rf "$dir.new"
     mkdir -p "$zf_roots"

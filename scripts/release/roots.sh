@@ -23,6 +23,17 @@ root_current() {
     [ -f "$1/.zf_recipe" ] && [ "$(cat "$1/.zf_recipe")" = "$2" ]
 }
 
+# lock_root NAME: holds NAME's lock until the calling shell exits or
+# unlock_root, so that two makers of one root (the test command makes them
+# ahead, beside the tests that use them) never build it at once; the second
+# finds it made.
+lock_root() {
+    mkdir -p "$zf_roots"
+    exec {zf_root_lock}>"$zf_roots/$1.lock"
+    flock "$zf_root_lock"
+}
+unlock_root() { exec {zf_root_lock}>&-; }
+
 # finish_root DIR.new DIR RECIPE: records the recipe and puts the root in
 # place, so that a root half made by an interrupted run is never used.
 finish_root() {
@@ -40,6 +51,11 @@ make_native_root() {
     local dir="$zf_roots/$name" recipe="native $suite $*"
     root_current "$dir" "$recipe" && return 0
     need_root_tools
+    lock_root "$name"
+    if root_current "$dir" "$recipe"; then
+        unlock_root
+        return 0
+    fi
     echo "roots: making $name ($suite, $*)"
     rm -rf "$dir.new"
     mkdir -p "$zf_roots"
@@ -53,6 +69,7 @@ make_native_root() {
     fi
     in_root "$dir.new" apt-get clean
     finish_root "$dir.new" "$dir" "$recipe"
+    unlock_root
 }
 
 # make_foreign_root NAME SUITE ARCH PACKAGES...: a root of another
@@ -66,6 +83,11 @@ make_foreign_root() {
     local dir="$zf_roots/$name" recipe="foreign $suite $arch $*" deb
     root_current "$dir" "$recipe" && return 0
     need_root_tools
+    lock_root "$name"
+    if root_current "$dir" "$recipe"; then
+        unlock_root
+        return 0
+    fi
     echo "roots: making $name ($suite $arch, $*)"
     rm -rf "$dir.new"
     mkdir -p "$zf_roots"
@@ -85,6 +107,7 @@ make_foreign_root() {
     # directories instead.
     : >"$dir.new/etc/ld.so.cache"
     finish_root "$dir.new" "$dir" "$recipe"
+    unlock_root
 }
 
 # in_root DIR COMMAND...: COMMAND inside the root, with /proc, /dev/shm and
