@@ -118,9 +118,15 @@ bool top_level_of(x_connection& c, ::Window xid, ::Window& top_level) {
 
 // The frame as the window tree shows it: from the client area to the outer
 // edge of the top level's border, and that outer edge's corner on the root.
-// Zero for a window that nothing reparented and that has no border; false
-// when the window is gone or the tree does not show its frame.
-bool frame_in_tree(x_connection& c, ::Window xid, frame_extents& out, int& outer_x, int& outer_y) {
+struct frame_seen {
+    frame_extents extents;
+    int outer_x = 0;
+    int outer_y = 0;
+};
+
+// Zero extents for a window that nothing reparented and that has no border;
+// false when the window is gone or the tree does not show its frame.
+bool frame_in_tree(x_connection& c, ::Window xid, frame_seen& out) {
     if (c.lost) return false;
     ::Window top_level = None;
     if (!top_level_of(c, xid, top_level)) return false;
@@ -140,10 +146,10 @@ bool frame_in_tree(x_connection& c, ::Window xid, frame_extents& out, int& outer
     if (top_level != xid && outer.depth == 32) return false;
     const long outer_right = outer.x + outer.width + 2L * outer.border_width;
     const long outer_bottom = outer.y + outer.height + 2L * outer.border_width;
-    out = extents_from({x - outer.x, outer_right - (x + client.width), y - outer.y,
-                        outer_bottom - (y + client.height)});
-    outer_x = outer.x;
-    outer_y = outer.y;
+    out.extents = extents_from({x - outer.x, outer_right - (x + client.width), y - outer.y,
+                                outer_bottom - (y + client.height)});
+    out.outer_x = outer.x;
+    out.outer_y = outer.y;
     return true;
 }
 
@@ -186,10 +192,8 @@ frame_extents current_frame_extents(window* w) {
         published.size() >= 4) {
         return extents_from(published);
     }
-    frame_extents in_tree;
-    int outer_x = 0;
-    int outer_y = 0;
-    return frame_in_tree(c, w->xid, in_tree, outer_x, outer_y) ? in_tree : frame_extents{};
+    frame_seen in_tree;
+    return frame_in_tree(c, w->xid, in_tree) ? in_tree.extents : frame_extents{};
 }
 
 frame_extents expected_frame_extents(window* w) {
@@ -231,10 +235,9 @@ void fit_to_frame_in_tree(window* w) {
         window_manager_supports(c, w->screen, c.net_frame_extents)) {
         return;
     }
-    frame_extents frame;
-    int outer_x = 0;
-    int outer_y = 0;
-    if (!frame_in_tree(c, w->xid, frame, outer_x, outer_y)) return;
+    frame_seen seen;
+    if (!frame_in_tree(c, w->xid, seen)) return;
+    const frame_extents& frame = seen.extents;
     // Such a manager may also map a window with its client area, not its
     // frame, at the position asked for, whatever the gravity (pekwm 0.1.18
     // does, while it moves the frame where a later request asks): then the
@@ -242,7 +245,8 @@ void fit_to_frame_in_tree(window* w) {
     // moved back where it was asked, and every later one asks for its client
     // area's corner.
     const bool framed = frame.left != 0 || frame.top != 0;
-    if (framed && outer_x == w->outer_x - frame.left && outer_y == w->outer_y - frame.top) {
+    if (framed && seen.outer_x == w->outer_x - frame.left &&
+        seen.outer_y == w->outer_y - frame.top) {
         c.places_client_area = true;
         x_error_trap trap(c.display);
         XMoveWindow(c.display, w->xid, w->outer_x, w->outer_y);
