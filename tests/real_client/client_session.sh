@@ -40,6 +40,8 @@ close_session() {
     for pid in "$client_pid" "$app_pid" "${zf_session_pids[@]}"; do
         if [ -n "$pid" ]; then kill -9 "$pid" 2>/dev/null || true; fi
     done
+    # Ended, not killed outright, so that each takes its display's lock with it.
+    if declare -F stop_all_xvfb >/dev/null; then stop_all_xvfb; fi
     if [ -n "${ZF_KEEP_WORK:-}" ]; then echo "kept $work" >&2; else rm -rf "$work"; fi
 }
 

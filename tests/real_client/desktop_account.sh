@@ -24,7 +24,6 @@ open_desktop() {
     mkdir -p "$desk_home"
     chown "$zf_desk_user:" "$desk_home"
     start_xvfb desk_display || missing_real_part "Xvfb does not start"
-    session_owns "${zf_xvfb_pids[-1]}"
     desk_user_command=(env -i PATH=/usr/bin:/bin HOME="$desk_home" USER="$zf_desk_user" DISPLAY="$desk_display"
         setpriv --reuid "$zf_desk_user" --regid "$zf_desk_user" --init-groups)
 }
