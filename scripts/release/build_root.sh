@@ -28,14 +28,9 @@ for platform in "${zf_platforms[@]}"; do
 done
 recipe="build bullseye ${packages[*]} boinc ${boinc_packages[*]}"
 
-if ! root_current "$dir" "$recipe"; then
-    need_root_tools
-    lock_root "$name"  # held to the end of this script
-fi
-if ! root_current "$dir" "$recipe"; then
+if claim_root "$name" "$dir" "$recipe"; then
     echo "roots: making $name" >&2
     rm -rf "$dir.new"
-    mkdir -p "$zf_roots"
     debootstrap --variant=minbase bullseye "$dir.new" "$zf_mirror" >"$zf_roots/$name.log" 2>&1 ||
         roots_fail "debootstrap of $name failed: $(tail -n 5 "$zf_roots/$name.log")"
     for platform in "${zf_platforms[@]}"; do
@@ -62,5 +57,6 @@ if ! root_current "$dir" "$recipe"; then
     done
     in_root "$dir.new" apt-get clean
     finish_root "$dir.new" "$dir" "$recipe"
+    unlock_root
 fi
 echo "$dir"

@@ -34,6 +34,17 @@ lock_root() {
 }
 unlock_root() { exec {zf_root_lock}>&-; }
 
+# claim_root NAME DIR RECIPE: true, holding NAME's lock, when the root is to
+# be made; false when it is current, perhaps made meanwhile by another maker.
+claim_root() {
+    root_current "$2" "$3" && return 1
+    need_root_tools
+    lock_root "$1"
+    root_current "$2" "$3" || return 0
+    unlock_root
+    return 1
+}
+
 # finish_root DIR.new DIR RECIPE: records the recipe and puts the root in
 # place, so that a root half made by an interrupted run is never used.
 finish_root() {
@@ -49,16 +60,9 @@ make_native_root() {
     local name=$1 suite=$2
     shift 2
     local dir="$zf_roots/$name" recipe="native $suite $*"
-    root_current "$dir" "$recipe" && return 0
-    need_root_tools
-    lock_root "$name"
-    if root_current "$dir" "$recipe"; then
-        unlock_root
-        return 0
-    fi
+    claim_root "$name" "$dir" "$recipe" || return 0
     echo "roots: making $name ($suite, $*)"
     rm -rf "$dir.new"
-    mkdir -p "$zf_roots"
     debootstrap --variant=minbase "$suite" "$dir.new" "$zf_mirror" >"$zf_roots/$name.log" 2>&1 ||
         roots_fail "debootstrap of $name failed: $(tail -n 5 "$zf_roots/$name.log")"
     in_root "$dir.new" apt-get update -qq >>"$zf_roots/$name.log" 2>&1
@@ -81,16 +85,9 @@ make_foreign_root() {
     local name=$1 suite=$2 arch=$3
     shift 3
     local dir="$zf_roots/$name" recipe="foreign $suite $arch $*" deb
-    root_current "$dir" "$recipe" && return 0
-    need_root_tools
-    lock_root "$name"
-    if root_current "$dir" "$recipe"; then
-        unlock_root
-        return 0
-    fi
+    claim_root "$name" "$dir" "$recipe" || return 0
     echo "roots: making $name ($suite $arch, $*)"
     rm -rf "$dir.new"
-    mkdir -p "$zf_roots"
     local include
     include=$(IFS=,; echo "$*")
     debootstrap --foreign --arch="$arch" --variant=minbase ${include:+--include="$include"} \
