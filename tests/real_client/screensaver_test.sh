@@ -66,8 +66,11 @@ embedded_in_screensaver() {
 
 install_bundle
 install_anonymous_version "$data" "$work/bundle/anonymous_platform"
-# 15 s of the job's own work: long enough for the screensaver to start it.
-write_client_state "$data" 105
+# 60 s of the job's own work: the task outlives the waits for the embed and
+# the scene below (30 s each), since its finish ends the companion; with 15 s,
+# one loaded run lost the window before boincscr had embedded it. The test
+# stops the client once it has passed, so a longer task costs no time.
+write_client_state "$data" 60
 hand_data_to_client
 open_desktop
 start_window_manager
