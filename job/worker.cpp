@@ -9,6 +9,7 @@
 #include "boinc_api.h"
 #include "error_numbers.h"
 #include "filesys.h"
+#include "graphics_host/alarm_signal.h"
 #include "graphics_host/process_exit.h"
 #include "job/checkpoint.h"
 #include "job/job_limits.h"
@@ -26,6 +27,21 @@ constexpr int retry_after_write_failure_seconds = 300;
 
 // Keeps the burn loops' products from being optimised away.
 volatile double burn_sink;
+
+// The library suspends the worker inside its SIGALRM handler, wherever the
+// worker then is. Caught inside stdio, it would keep stdio's locks for the
+// whole suspension, and the graphics thread, which takes them too (Xlib and
+// Mesa open files, the state file is written), would stall until the resume:
+// seen as a window request left unanswered while suspended. So the worker
+// holds the signal back except while it burns, which takes no lock that
+// another thread takes (rand's is the worker's alone).
+class suspendable_while_burning {
+  public:
+    suspendable_while_burning() { set_alarm_signal_blocked(false); }
+    ~suspendable_while_burning() { set_alarm_signal_blocked(true); }
+    suspendable_while_burning(const suspendable_while_burning&) = delete;
+    suspendable_while_burning& operator=(const suspendable_while_burning&) = delete;
+};
 
 // Ends the task unless the output file can be opened for appending.
 std::FILE* open_output_file() {
@@ -109,7 +125,10 @@ void run_poster_phase() {
     std::fprintf(stderr, "worker: begining of the end - poster display begins...\n");
     show_poster.store(true, std::memory_order_relaxed);
     const double poster_end_time = dtime() + poster_phase_seconds;
-    while (dtime() < poster_end_time) poster_burn();
+    {
+        suspendable_while_burning burning;
+        while (dtime() < poster_end_time) poster_burn();
+    }
     std::fprintf(stderr, "worker: end of the end - poster display is done..\n");
 }
 
@@ -155,10 +174,12 @@ void run_job_pass(std::FILE* out, int pass, double cpu_time) {
         leave_unless_output_on_disk(out);
         do_checkpoint(pass);
     }
+    suspendable_while_burning burning;
     burn_pass();
 }
 
 void do_work() {
+    set_alarm_signal_blocked(true);  // until the first burn
     std::FILE* out = open_output_file();
     std::fprintf(out, "Hello, BOINC World!\n===================\n\n");
     const int i_start = restart_pass();
