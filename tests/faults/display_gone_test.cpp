@@ -45,7 +45,9 @@ std::string run_case(const display_gone_case& c) {
         {zf_test::client_sim_path(), "--slot", slot, "--program", zf_test::program_path()},
         dir.path(), zf_test::with_display(server.name()));
     client.write_input(c.commands);
-    if (!client.wait_for_output(c.in_force, 30)) return "mode never in force\n" + client.output();
+    if (!client.wait_for_output(c.in_force, 30)) {
+        return "mode never in force\n" + client.output() + zf_test::read_file(slot + "/stderr.txt");
+    }
     if (*c.wait_in_log) {
         int waited = 0;
         while (zf_test::read_file(slot + "/stderr.txt").find(c.wait_in_log) == std::string::npos) {
