@@ -7,35 +7,18 @@
 // Records go, one line each, to the file that ZF_STDIO_LOG names:
 //   loaded                 the recorder is in the process
 //   suspendable NAME       NAME was called while the caller could be suspended
-#include <dlfcn.h>
-#include <fcntl.h>
 #include <pthread.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <string>
+
+#include "tests/job/preload_support.h"
 
 namespace {
 
-void record(const char* what, const char* name) {
-    const char* log = std::getenv("ZF_STDIO_LOG");
-    if (!log || !*log) return;
-    const int saved_errno = errno;
-    const int fd = open(log, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd >= 0) {
-        char line[128];
-        const int length =
-            std::snprintf(line, sizeof line, "%s%s%s\n", what, *name ? " " : "", name);
-        const ssize_t ignored = write(fd, line, static_cast<std::size_t>(length));
-        (void)ignored;
-        close(fd);
-    }
-    errno = saved_errno;
-}
+void record(const std::string& line) { zf_preload::append_to_log("ZF_STDIO_LOG", line); }
 
 bool caller_could_be_suspended() {
     struct sigaction alarm_action {};
@@ -47,15 +30,12 @@ bool caller_could_be_suspended() {
 }
 
 void check(const char* name) {
-    if (caller_could_be_suspended()) record("suspendable", name);
+    if (caller_could_be_suspended()) record(std::string("suspendable ") + name);
 }
 
-template <typename Function>
-Function next_definition(const char* name) {
-    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
-}
+using zf_preload::next_definition;
 
-__attribute__((constructor)) void announce() { record("loaded", ""); }
+__attribute__((constructor)) void announce() { record("loaded"); }
 
 }  // namespace
 

@@ -10,7 +10,6 @@
 //   commit PASS synced SIZE size SIZE
 //                                  a checkpoint for PASS is committed; synced is
 //                                  the size that the last sync covered (-1: none)
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -21,6 +20,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "tests/job/preload_support.h"
 
 namespace {
 
@@ -65,24 +66,9 @@ std::string first_word_of(const std::string& path) {
     return content.substr(start, content.find_first_of(" \n", start) - start);
 }
 
-void record(const std::string& line) {
-    const char* log = std::getenv("ZF_SYNC_LOG");
-    if (!log || !*log) return;
-    const int saved_errno = errno;
-    const int fd = open(log, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd >= 0) {
-        const std::string text = line + "\n";
-        const ssize_t ignored = write(fd, text.data(), text.size());
-        (void)ignored;
-        close(fd);
-    }
-    errno = saved_errno;
-}
+void record(const std::string& line) { zf_preload::append_to_log("ZF_SYNC_LOG", line); }
 
-template <typename Function>
-Function next_definition(const char* name) {
-    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
-}
+using zf_preload::next_definition;
 
 // The size that a sync of fd covers, or -1 when fd is not the output file.
 long long output_size_to_sync(int fd) {
